@@ -1,0 +1,40 @@
+# Our own code builds with warnings as errors; third-party headers come in as system headers.
+function(qel_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror -Wno-missing-field-initializers)
+endfunction()
+
+# A subsystem library holds every .cpp of its folder (and sub-folders), so new files need no
+# edit here. A folder without sources yet yields no library.
+function(qel_subsystem name folder)
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  foreach(pattern IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX ${pattern})
+  endforeach()
+  if(NOT sources)
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  foreach(dep IN LISTS ARG_DEPS)
+    if(TARGET ${dep} OR dep MATCHES "::")
+      target_link_libraries(${name} PUBLIC ${dep})
+    endif()
+  endforeach()
+  qel_warnings(${name})
+  set_property(GLOBAL APPEND PROPERTY QEL_LIBRARIES ${name})
+endfunction()
+
+# One GoogleTest program per test folder, every .cpp of the folder in it.
+function(qel_test_folder name folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE qel_testsupport qel_all GTest::gtest GTest::gmock GTest::gtest_main)
+  qel_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT
+    "QEL_BUILD_BIN=${CMAKE_BINARY_DIR}/bin;QEL_SOURCE_DIR=${PROJECT_SOURCE_DIR};QEL_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures")
+endfunction()

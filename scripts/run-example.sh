@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs the launcher quietly on the bundled example setup folder, in a simulated machine of its own
+# under build/example-machine, and shows what it left there.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=$root/build/bin
+example=$root/build/example
+machine=$root/build/example-machine
+rm -rf "$example" "$machine"
+cp -r "$root/examples/basic" "$example"
+ln -s "$bin/Setup.exe" "$example/Setup.exe"
+[ -e "$bin/Script.dll" ] && ln -s "$bin/Script.dll" "$example/Script.dll"
+export QEL_MACHINE=$machine
+set +e
+"$example/Setup.exe" /qn
+code=$?
+set -e
+echo "Setup.exe exited with status $code"
+exit $code
