@@ -8,6 +8,8 @@ example=$root/build/example
 machine=$root/build/example-machine
 rm -rf "$example" "$machine"
 cp -r "$root/examples/basic" "$example"
+# The package is built from its source, as a product team would.
+(cd "$example/src" && wixl -o "$example/ExampleNotes.msi" ExampleNotes.wxs)
 ln -s "$bin/Setup.exe" "$example/Setup.exe"
 [ -e "$bin/Script.dll" ] && ln -s "$bin/Script.dll" "$example/Script.dll"
 export QEL_MACHINE=$machine
