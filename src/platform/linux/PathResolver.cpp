@@ -1,0 +1,188 @@
+#include "platform/linux/PathResolver.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <filesystem>
+
+#include "platform/linux/DesktopNames.h"
+
+namespace qel::platform {
+namespace {
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+bool IsValidComponent(std::string_view name, bool wildcardsAllowed) {
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20) return false;
+    if (c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '/') return false;
+    if ((c == '*' || c == '?') && !wildcardsAllowed) return false;
+  }
+  return true;
+}
+
+bool IsFolder(const std::string& hostPath) {
+  struct stat info {};
+  return stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool EntryExists(const std::string& hostPath) {
+  struct stat info {};
+  return fstatat(AT_FDCWD, hostPath.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+}  // namespace
+
+ErrorCode ParseDesktopPath(std::string_view path, bool wildcardsInLast, DesktopPath& out) {
+  out = {};
+  std::string_view rest;
+  if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
+    rest = path.substr(2);
+    if (!rest.empty() && rest.front() != '\\') return kErrorPathNotFound;  // drive-relative
+    out.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+  } else if (path.starts_with("\\\\")) {
+    const std::string_view afterSlashes = path.substr(2);
+    const auto serverEnd = afterSlashes.find('\\');
+    out.server = std::string(afterSlashes.substr(0, serverEnd));
+    if (out.server.empty() || serverEnd == std::string_view::npos) return kErrorBadNetPath;
+    const std::string_view afterServer = afterSlashes.substr(serverEnd + 1);
+    const auto shareEnd = afterServer.find('\\');
+    out.share = std::string(afterServer.substr(0, shareEnd));
+    if (out.share.empty()) return kErrorBadNetPath;
+    if (!IsValidComponent(out.server, false) || !IsValidComponent(out.share, false)) {
+      return kErrorInvalidName;
+    }
+    rest = shareEnd == std::string_view::npos ? std::string_view{} : afterServer.substr(shareEnd);
+  } else {
+    return kErrorPathNotFound;
+  }
+
+  std::vector<std::string_view> parts;
+  for (std::size_t start = 0; start <= rest.size();) {
+    const auto end = std::min(rest.find('\\', start), rest.size());
+    parts.push_back(rest.substr(start, end - start));
+    start = end + 1;
+  }
+  // The last non-empty part is the one that may hold wildcards.
+  std::size_t lastNonEmpty = parts.size();
+  for (std::size_t i = parts.size(); i-- > 0;) {
+    if (!parts[i].empty()) {
+      lastNonEmpty = i;
+      break;
+    }
+  }
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::string_view part = parts[i];
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!out.components.empty()) out.components.pop_back();
+      continue;
+    }
+    if (!IsValidComponent(part, wildcardsInLast && i == lastNonEmpty)) return kErrorInvalidName;
+    out.components.emplace_back(part);
+  }
+  return kSuccess;
+}
+
+std::string JoinHostPath(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::optional<std::string> FindEntry(const std::string& folder, const std::string& name) {
+  if (EntryExists(JoinHostPath(folder, name))) return name;
+  DirHandle dir(opendir(folder.c_str()));
+  if (!dir) return std::nullopt;
+  const std::string folded = FoldCase(name);
+  std::optional<std::string> found;
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view entryName = entry->d_name;
+    if (entryName == "." || entryName == "..") continue;
+    if (FoldCase(entryName) != folded) continue;
+    if (!found || entryName < *found) found = std::string(entryName);
+  }
+  return found;
+}
+
+PathResolver::PathResolver(std::shared_ptr<const SimulatedMachine> machine)
+    : machine_(std::move(machine)) {}
+
+ErrorCode PathResolver::VolumeFolder(const DesktopPath& path, std::string& folder) const {
+  const auto mapped = path.drive ? machine_->DriveFolder(path.drive)
+                                 : machine_->ShareFolder(path.server, path.share);
+  if (!mapped) return path.drive ? kErrorPathNotFound : kErrorBadNetPath;
+  if (!IsFolder(*mapped)) return path.drive ? kErrorPathNotFound : kErrorBadNetPath;
+  folder = *mapped;
+  return kSuccess;
+}
+
+ErrorCode PathResolver::Resolve(std::string_view path, ResolvedPath& out,
+                                MissingTail missing) const {
+  DesktopPath parsed;
+  if (const ErrorCode error = ParseDesktopPath(path, false, parsed)) return error;
+  return Resolve(parsed, out, missing);
+}
+
+ErrorCode PathResolver::Resolve(const DesktopPath& path, ResolvedPath& out,
+                                MissingTail missing) const {
+  out = {};
+  std::string current;
+  if (const ErrorCode error = VolumeFolder(path, current)) return error;
+  out.isRoot = path.components.empty();
+  bool found = true;
+  for (std::size_t i = 0; i < path.components.size(); ++i) {
+    const std::string& component = path.components[i];
+    const bool last = i + 1 == path.components.size();
+    if (!found) {
+      current = JoinHostPath(current, component);
+      continue;
+    }
+    const auto entry = FindEntry(current, component);
+    if (!entry) {
+      if (!last && missing == MissingTail::kLastOnly) return kErrorPathNotFound;
+      found = false;
+      current = JoinHostPath(current, component);
+      continue;
+    }
+    current = JoinHostPath(current, *entry);
+    if (!last && !IsFolder(current)) return kErrorPathNotFound;
+  }
+  out.hostPath = std::move(current);
+  out.exists = found;
+  return kSuccess;
+}
+
+std::string PathResolver::FromHostPath(const std::string& hostPath) const {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path absolute = fs::absolute(hostPath, ec);
+  if (ec) absolute = hostPath;
+  std::string normal = absolute.lexically_normal().string();
+  while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+
+  std::string bestName;
+  std::size_t bestLength = 0;
+  for (const auto& [name, folder] : machine_->Mappings()) {
+    const bool inside = folder == "/" || normal == folder ||
+                        (normal.starts_with(folder) && normal[folder.size()] == '/');
+    if (!inside || (!bestName.empty() && folder.size() <= bestLength)) continue;
+    bestName = name;
+    bestLength = folder == "/" ? 0 : folder.size();
+  }
+  if (bestName.empty()) bestName = "Z:";
+  std::string rest = normal.substr(std::min(bestLength, normal.size()));
+  for (char& c : rest) {
+    if (c == '/') c = '\\';
+  }
+  if (rest.empty() || rest == "\\") return bestName + "\\";
+  if (rest.front() != '\\') rest.insert(rest.begin(), '\\');
+  return bestName + rest;
+}
+
+}  // namespace qel::platform
