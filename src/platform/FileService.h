@@ -80,7 +80,8 @@ class IFileService {
                                std::unique_ptr<IAppendFile>& out) = 0;
 
   // The host path behind a desktop path, for libraries that open files themselves. An existing
-  // entry is found without regard to case; a missing last component is kept as given.
+  // entry is found without regard to case; a missing last component is kept as given, and so are
+  // any missing folders before it (so a folder tree can be created on the host from it).
   virtual ErrorCode ToHostPath(const std::string& path, std::string& hostPath) = 0;
   // The desktop path of a host path (Z: for the host's root unless a mapping is closer).
   virtual std::string FromHostPath(const std::string& hostPath) = 0;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "platform/Platform.h"
 #include "support/TempMachine.h"
 
@@ -79,7 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
                       PathErrorCase{"C:\\Folder\\fi*e.txt", kErrorInvalidName},
                       PathErrorCase{"C:\\Folder\\.\\\\file.txt", kSuccess},
                       PathErrorCase{"C:\\Other\\..\\Folder\\file.txt", kSuccess},
-                      PathErrorCase{"C:\\..\\..\\Folder\\file.txt", kSuccess}));
+                      PathErrorCase{"C:\\..\\..\\Folder\\file.txt", kSuccess},
+                      PathErrorCase{"C:", kSuccess}, PathErrorCase{"c:\\", kSuccess},
+                      PathErrorCase{"\\\\server\\share", kErrorBadNetPath}));
 
 TEST_F(PathResolutionTest, DotDotNeverClimbsAboveTheDriveRoot) {
   EXPECT_EQ(machine.HostPath("C:\\..\\..\\.."), driveC);
@@ -139,6 +144,16 @@ TEST_F(PathResolutionTest, MachineHasItsLayoutAndUser) {
 TEST_F(PathResolutionTest, AUserNameThatWouldLeaveTheProfilesIsIgnored) {
   machine.WriteMachineConf("user=..\\..\\Windows\n");
   EXPECT_EQ(Files().TempFolder(), "C:\\Users\\User\\AppData\\Local\\Temp\\");
+}
+
+TEST_F(PathResolutionTest, FirstUseFromManyThreadsBuildsOneService) {
+  std::vector<IFileService*> seen(8);
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    threads.emplace_back([&seen, i] { seen[i] = &Files(); });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (IFileService* service : seen) EXPECT_EQ(service, seen.front());
 }
 
 }  // namespace
