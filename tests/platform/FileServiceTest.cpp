@@ -138,28 +138,31 @@ TEST_F(FileServiceTest, CopyKeepsContentAndTimeAndHonoursFailIfExists) {
   EXPECT_EQ(Files().CopyFile("C:\\none.bin", "C:\\x.bin", false), kErrorFileNotFound);
   EXPECT_EQ(Files().CopyFile("C:\\src.bin", "C:\\NoFolder\\x.bin", false), kErrorPathNotFound);
   EXPECT_EQ(Files().CopyFile("C:\\src.bin", "C:\\src.bin", false), kErrorSharingViolation);
+  ASSERT_EQ(Files().SetReadOnly("C:\\dst.bin", true), kSuccess);
+  EXPECT_EQ(Files().CopyFile("C:\\src.bin", "C:\\dst.bin", false), kErrorAccessDenied);
+  EXPECT_EQ(Files().CopyFile("C:\\src.bin", "C:\\Windows", false), kErrorAccessDenied);
 }
 
 TEST_F(FileServiceTest, CancelledCopyFailsAndLeavesNoTarget) {
-  Put("big.bin", std::string(10u << 20, 'b'));
+  Put("big.bin", std::string(20u << 20, 'b'));
   std::vector<std::uint64_t> reports;
   const ErrorCode result = Files().CopyFile("C:\\big.bin", "C:\\copy.bin", false,
                                             [&](std::uint64_t copied, std::uint64_t total) {
-                                              EXPECT_EQ(total, 10u << 20);
+                                              EXPECT_EQ(total, 20u << 20);
                                               reports.push_back(copied);
                                               return copied == 0;  // cancel after the first chunk
                                             });
   EXPECT_EQ(result, kErrorRequestAborted);
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_GT(reports[1], 0u);
-  EXPECT_LT(reports[1], 10u << 20);
+  EXPECT_LT(reports[1], 20u << 20);
   std::vector<FileEntry> entries;
   ASSERT_EQ(Files().Enumerate("C:\\*.*", entries), kSuccess);
   EXPECT_EQ(Names(entries), (std::vector<std::string>{"big.bin", "Program Files", "Users", "Windows"}));
 }
 
 TEST_F(FileServiceTest, CopyReportsProgressUpToTheWholeFile) {
-  Put("big.bin", std::string(9u << 20, 'b'));
+  Put("big.bin", std::string(19u << 20, 'b'));
   std::uint64_t last = 0;
   ASSERT_EQ(Files().CopyFile("C:\\big.bin", "C:\\copy.bin", false,
                              [&](std::uint64_t copied, std::uint64_t) {
@@ -168,10 +171,10 @@ TEST_F(FileServiceTest, CopyReportsProgressUpToTheWholeFile) {
                                return true;
                              }),
             kSuccess);
-  EXPECT_EQ(last, 9u << 20);
+  EXPECT_EQ(last, 19u << 20);
   FileAttributes attributes;
   ASSERT_EQ(Files().GetAttributes("C:\\copy.bin", attributes), kSuccess);
-  EXPECT_EQ(attributes.size, 9u << 20);
+  EXPECT_EQ(attributes.size, 19u << 20);
 }
 
 TEST_F(FileServiceTest, MoveRenamesChangesCaseAndRefusesAnExistingTarget) {

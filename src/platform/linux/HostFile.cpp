@@ -16,7 +16,7 @@ namespace qel::platform {
 namespace {
 
 // Large enough to run at the file system's speed, small enough for a responsive cancel.
-constexpr std::size_t kCopyChunk = 4u << 20;
+constexpr std::size_t kCopyChunk = 8u << 20;
 
 std::string UniqueSuffix() {
   static std::atomic<unsigned> counter{0};

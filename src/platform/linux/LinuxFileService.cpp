@@ -147,10 +147,14 @@ ErrorCode LinuxFileService::Enumerate(const std::string& pattern, std::vector<Fi
   }
   if (out.empty()) return kErrorFileNotFound;
   // The desktop lists in name order without regard to case; the host's order is arbitrary.
-  std::sort(out.begin(), out.end(), [](const FileEntry& a, const FileEntry& b) {
-    const std::string foldedA = FoldCase(a.name), foldedB = FoldCase(b.name);
-    return foldedA != foldedB ? foldedA < foldedB : a.name < b.name;
+  std::vector<std::pair<std::string, FileEntry>> keyed;
+  keyed.reserve(out.size());
+  for (FileEntry& entry : out) keyed.emplace_back(FoldCase(entry.name), std::move(entry));
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
   });
+  out.clear();
+  for (auto& [key, entry] : keyed) out.push_back(std::move(entry));
   return kSuccess;
 }
 
