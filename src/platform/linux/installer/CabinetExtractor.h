@@ -1,0 +1,16 @@
+#pragma once
+#include <set>
+#include <string>
+
+#include "platform/ErrorCodes.h"
+
+// Extracts files of a cabinet into a host folder, each under its name in the cabinet (the
+// package's file key).
+namespace qel::platform::installer {
+
+// kErrorFileNotFound when there is no cabinet, kInstallSourceCorrupt when it cannot be read or
+// lacks one of `wanted`.
+ErrorCode ExtractCabinet(const std::string& cabinetHostPath, const std::set<std::string>& wanted,
+                         const std::string& targetHostFolder);
+
+}  // namespace qel::platform::installer

@@ -1,0 +1,245 @@
+#include "platform/linux/installer/PackageReader.h"
+
+#include <libmsi.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "platform/linux/installer/GObjectPtr.h"
+#include "platform/linux/installer/InstallerCodes.h"
+
+namespace qel::platform::installer {
+namespace {
+
+using Row = std::vector<std::string>;
+
+std::string FieldText(LibmsiRecord* record, unsigned field) {
+  if (libmsi_record_is_null(record, field)) return {};
+  gchar* text = libmsi_record_get_string(record, field);
+  if (text == nullptr) return {};
+  std::string value(text);
+  g_free(text);
+  return value;
+}
+
+int FieldInt(LibmsiRecord* record, unsigned field, int fallback = 0) {
+  if (libmsi_record_is_null(record, field)) return fallback;
+  return libmsi_record_get_int(record, field);
+}
+
+GObjectPtr<LibmsiDatabase> OpenDatabase(const std::string& hostPath) {
+  GErrorHolder error;
+  return GObjectPtr<LibmsiDatabase>(
+      libmsi_database_new(hostPath.c_str(), LIBMSI_DB_FLAGS_READONLY, nullptr, &error.out));
+}
+
+// Runs a query and hands every record to `visit`. A table the package does not have is no
+// error: most tables are optional.
+bool ForEachRecord(LibmsiDatabase* db, const std::string& sql,
+                   const std::function<void(LibmsiRecord*)>& visit) {
+  GErrorHolder error;
+  GObjectPtr<LibmsiQuery> query(libmsi_query_new(db, sql.c_str(), &error.out));
+  if (!query) return false;
+  GErrorHolder execError;
+  if (!libmsi_query_execute(query.get(), nullptr, &execError.out)) return false;
+  for (;;) {
+    GErrorHolder fetchError;
+    GObjectPtr<LibmsiRecord> record(libmsi_query_fetch(query.get(), &fetchError.out));
+    if (!record) break;
+    visit(record.get());
+  }
+  GErrorHolder closeError;
+  libmsi_query_close(query.get(), &closeError.out);
+  return true;
+}
+
+void ReadSummary(LibmsiDatabase* db, Package& out) {
+  GErrorHolder error;
+  GObjectPtr<LibmsiSummaryInfo> info(libmsi_summary_info_new(db, 0, &error.out));
+  if (!info) return;
+  GErrorHolder e1, e2, e3;
+  if (const gchar* code = libmsi_summary_info_get_string(info.get(), LIBMSI_PROPERTY_UUID, &e1.out))
+    out.packageCode = code;
+  if (const gchar* text = libmsi_summary_info_get_string(info.get(), LIBMSI_PROPERTY_TEMPLATE, &e2.out))
+    out.templateText = text;
+  out.wordCount = libmsi_summary_info_get_int(info.get(), LIBMSI_PROPERTY_SOURCE, &e3.out);
+}
+
+void ReadTables(LibmsiDatabase* db, Package& out) {
+  ForEachRecord(db, "SELECT `Property`, `Value` FROM `Property`", [&](LibmsiRecord* r) {
+    out.properties.emplace_back(FieldText(r, 1), FieldText(r, 2));
+  });
+  ForEachRecord(db, "SELECT `Directory`, `Directory_Parent`, `DefaultDir` FROM `Directory`",
+                [&](LibmsiRecord* r) {
+                  out.directories.push_back({FieldText(r, 1), FieldText(r, 2), FieldText(r, 3)});
+                });
+  ForEachRecord(db,
+                "SELECT `Feature`, `Feature_Parent`, `Title`, `Level`, `Directory_`, `Attributes`, "
+                "`Display` FROM `Feature`",
+                [&](LibmsiRecord* r) {
+                  out.features.push_back({FieldText(r, 1), FieldText(r, 2), FieldText(r, 3),
+                                          FieldInt(r, 4), FieldText(r, 5), FieldInt(r, 6),
+                                          FieldInt(r, 7)});
+                });
+  ForEachRecord(db, "SELECT `Feature_`, `Level`, `Condition` FROM `Condition`", [&](LibmsiRecord* r) {
+    out.conditions.push_back({FieldText(r, 1), FieldInt(r, 2), FieldText(r, 3)});
+  });
+  ForEachRecord(db, "SELECT `Feature_`, `Component_` FROM `FeatureComponents`", [&](LibmsiRecord* r) {
+    out.featureComponents.emplace(FieldText(r, 1), FieldText(r, 2));
+  });
+  ForEachRecord(db,
+                "SELECT `Component`, `ComponentId`, `Directory_`, `Attributes`, `Condition`, "
+                "`KeyPath` FROM `Component`",
+                [&](LibmsiRecord* r) {
+                  out.components.push_back({FieldText(r, 1), FieldText(r, 2), FieldText(r, 3),
+                                            FieldInt(r, 4), FieldText(r, 5), FieldText(r, 6)});
+                });
+  ForEachRecord(db,
+                "SELECT `File`, `Component_`, `FileName`, `FileSize`, `Version`, `Attributes`, "
+                "`Sequence` FROM `File`",
+                [&](LibmsiRecord* r) {
+                  out.files.push_back({FieldText(r, 1), FieldText(r, 2), FieldText(r, 3),
+                                       static_cast<std::uint64_t>(std::max(0, FieldInt(r, 4))),
+                                       FieldText(r, 5), FieldInt(r, 6), FieldInt(r, 7)});
+                });
+  ForEachRecord(db, "SELECT `DiskId`, `LastSequence`, `Cabinet` FROM `Media`", [&](LibmsiRecord* r) {
+    out.media.push_back({FieldInt(r, 1), FieldInt(r, 2), FieldText(r, 3)});
+  });
+  for (const char* table : {"InstallExecuteSequence", "InstallUISequence", "AdminUISequence",
+                            "AdminExecuteSequence"}) {
+    auto& rows = out.sequences[table];
+    ForEachRecord(db,
+                  std::string("SELECT `Action`, `Condition`, `Sequence` FROM `") + table + "`",
+                  [&](LibmsiRecord* r) {
+                    rows.push_back({FieldText(r, 1), FieldText(r, 2), FieldInt(r, 3)});
+                  });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const SequenceRow& a, const SequenceRow& b) { return a.sequence < b.sequence; });
+  }
+  ForEachRecord(db, "SELECT `Action`, `Type`, `Source`, `Target` FROM `CustomAction`",
+                [&](LibmsiRecord* r) {
+                  CustomActionRow row{FieldText(r, 1), FieldInt(r, 2), FieldText(r, 3), FieldText(r, 4)};
+                  out.customActions[row.action] = row;
+                });
+  std::stable_sort(out.files.begin(), out.files.end(),
+                   [](const FileRow& a, const FileRow& b) { return a.sequence < b.sequence; });
+  std::stable_sort(out.media.begin(), out.media.end(),
+                   [](const MediaRow& a, const MediaRow& b) { return a.diskId < b.diskId; });
+}
+
+}  // namespace
+
+std::string Package::Property(const std::string& name) const {
+  for (const auto& [key, value] : properties)
+    if (key == name) return value;
+  return {};
+}
+
+const ComponentRow* Package::FindComponent(const std::string& id) const {
+  for (const auto& component : components)
+    if (component.id == id) return &component;
+  return nullptr;
+}
+
+const FeatureRow* Package::FindFeature(const std::string& id) const {
+  for (const auto& feature : features)
+    if (feature.id == id) return &feature;
+  return nullptr;
+}
+
+bool Package::FileIsCompressed(const FileRow& file) const {
+  if (file.attributes & kFileAttributeCompressed) return true;
+  if (file.attributes & kFileAttributeNoncompressed) return false;
+  return Compressed();
+}
+
+ErrorCode ReadPackage(const std::string& hostPath, Package& out) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(hostPath, ec)) return kErrorFileNotFound;
+  GObjectPtr<LibmsiDatabase> db = OpenDatabase(hostPath);
+  if (!db) return kInstallPackageInvalid;
+  out = Package{};
+  out.hostPath = hostPath;
+  ReadSummary(db.get(), out);
+  ReadTables(db.get(), out);
+  // A database without its product code is not an installable package.
+  if (out.Property("ProductCode").empty()) return kInstallPackageInvalid;
+  return kSuccess;
+}
+
+ErrorCode ReadTableRows(const std::string& hostPath, const std::string& table,
+                        std::vector<std::vector<std::string>>& rows) {
+  GObjectPtr<LibmsiDatabase> db = OpenDatabase(hostPath);
+  if (!db) return kInstallPackageInvalid;
+  rows.clear();
+  bool ok = ForEachRecord(db.get(), "SELECT * FROM `" + table + "`", [&](LibmsiRecord* r) {
+    Row row;
+    unsigned count = libmsi_record_get_field_count(r);
+    for (unsigned field = 1; field <= count; ++field) row.push_back(FieldText(r, field));
+    rows.push_back(std::move(row));
+  });
+  return ok ? kSuccess : kBadQuerySyntax;
+}
+
+ErrorCode ExtractStream(const std::string& packageHostPath, const std::string& streamName,
+                        const std::string& targetHostPath) {
+  GObjectPtr<LibmsiDatabase> db = OpenDatabase(packageHostPath);
+  if (!db) return kInstallPackageInvalid;
+  bool found = false;
+  bool written = false;
+  ForEachRecord(db.get(), "SELECT `Name`, `Data` FROM `_Streams`", [&](LibmsiRecord* r) {
+    if (found || FieldText(r, 1) != streamName) return;
+    found = true;
+    GObjectPtr<GInputStream> input(libmsi_record_get_stream(r, 2));
+    if (!input) return;
+    std::ofstream target(targetHostPath, std::ios::binary | std::ios::trunc);
+    char buffer[1 << 16];
+    for (;;) {
+      GErrorHolder error;
+      gssize n = g_input_stream_read(input.get(), buffer, sizeof buffer, nullptr, &error.out);
+      if (n < 0) return;
+      if (n == 0) break;
+      target.write(buffer, n);
+    }
+    written = static_cast<bool>(target.flush());
+  });
+  if (!found) return kInstallSourceCorrupt;
+  return written ? kSuccess : kErrorWriteFault;
+}
+
+ErrorCode WriteAdminPackage(const std::string& packageHostPath, const std::string& targetHostPath) {
+  GErrorHolder error;
+  GObjectPtr<LibmsiDatabase> db(libmsi_database_new(packageHostPath.c_str(), LIBMSI_DB_FLAGS_TRANSACT,
+                                                    targetHostPath.c_str(), &error.out));
+  if (!db) return kInstallPackageInvalid;
+  std::vector<std::pair<std::string, int>> fileAttributes;
+  ForEachRecord(db.get(), "SELECT `File`, `Attributes` FROM `File`", [&](LibmsiRecord* r) {
+    fileAttributes.emplace_back(FieldText(r, 1), FieldInt(r, 2));
+  });
+  for (const auto& [file, attributes] : fileAttributes) {
+    int plain = attributes & ~(kFileAttributeCompressed | kFileAttributeNoncompressed);
+    if (plain == attributes) continue;
+    std::string sql = "UPDATE `File` SET `Attributes` = " + std::to_string(plain) +
+                      " WHERE `File` = '" + file + "'";
+    ForEachRecord(db.get(), sql, [](LibmsiRecord*) {});
+  }
+  {
+    GErrorHolder infoError;
+    GObjectPtr<LibmsiSummaryInfo> info(libmsi_summary_info_new(db.get(), 2, &infoError.out));
+    if (!info) return kInstallFailure;
+    GErrorHolder getError, setError, persistError;
+    int words = libmsi_summary_info_get_int(info.get(), LIBMSI_PROPERTY_SOURCE, &getError.out);
+    if (words < 0) words = 0;
+    words = (words & ~kSummarySourceCompressed) | kSummarySourceAdminImage;
+    if (!libmsi_summary_info_set_int(info.get(), LIBMSI_PROPERTY_SOURCE, words, &setError.out) ||
+        !libmsi_summary_info_persist(info.get(), &persistError.out))
+      return kInstallFailure;
+  }
+  GErrorHolder commitError;
+  if (!libmsi_database_commit(db.get(), &commitError.out)) return kInstallFailure;
+  return kSuccess;
+}
+
+}  // namespace qel::platform::installer

@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+#include "platform/ErrorCodes.h"
+#include "platform/linux/installer/Package.h"
+
+namespace qel::platform::installer {
+
+// Reads a package from a host path. kErrorFileNotFound when there is no file,
+// kInstallPackageInvalid when the file is not an installer database or lacks its core tables.
+ErrorCode ReadPackage(const std::string& hostPath, Package& out);
+
+// Rows of any table as text fields, for views on a session's database.
+ErrorCode ReadTableRows(const std::string& hostPath, const std::string& table,
+                        std::vector<std::vector<std::string>>& rows);
+
+// Copies a stream of the package (an embedded cabinet) to a host file.
+ErrorCode ExtractStream(const std::string& packageHostPath, const std::string& streamName,
+                        const std::string& targetHostPath);
+
+// Writes a copy of the package whose summary marks its files as uncompressed, for an
+// administrative image.
+ErrorCode WriteAdminPackage(const std::string& packageHostPath, const std::string& targetHostPath);
+
+}  // namespace qel::platform::installer
