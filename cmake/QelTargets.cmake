@@ -25,14 +25,21 @@ function(qel_subsystem name folder)
   set_property(GLOBAL APPEND PROPERTY QEL_LIBRARIES ${name})
 endfunction()
 
-# One GoogleTest program per test folder, every .cpp of the folder in it.
+# One GoogleTest program per test folder, every .cpp of the folder in it, linked with the
+# subsystem libraries it tests (and what they depend on).
 function(qel_test_folder name folder)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
   if(NOT sources)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE qel_testsupport qel_all GTest::gtest GTest::gmock GTest::gtest_main)
+  foreach(lib IN LISTS ARG_LIBS)
+    if(TARGET ${lib})
+      target_link_libraries(${name} PRIVATE ${lib})
+    endif()
+  endforeach()
+  target_link_libraries(${name} PRIVATE qel_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
   qel_warnings(${name})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT
