@@ -110,6 +110,17 @@ TEST_F(PathResolutionTest, MappedDriveAndShareComeFromTheTable) {
   EXPECT_EQ(Files().FromHostPath(server + "/a/b"), "\\\\Server\\Share\\a\\b");
 }
 
+TEST_F(PathResolutionTest, DriveTableCannotMoveCAndMissingFoldersAreUnreachable) {
+  machine.WriteHostFile(driveC + "/here.txt", "c");
+  machine.WriteDrivesConf("C: /tmp\nF: " + machine.Root() + "/absent\nG: relative/folder\n"
+                          "\\\\host\\gone " + machine.Root() + "/absent\n");
+  FileAttributes attributes;
+  EXPECT_EQ(Files().GetAttributes("C:\\here.txt", attributes), kSuccess);
+  EXPECT_EQ(Files().GetAttributes("F:\\", attributes), kErrorPathNotFound);
+  EXPECT_EQ(Files().GetAttributes("G:\\", attributes), kErrorPathNotFound);
+  EXPECT_EQ(Files().GetAttributes("\\\\host\\gone\\x", attributes), kErrorBadNetPath);
+}
+
 TEST_F(PathResolutionTest, FromHostPathPrefersTheClosestMapping) {
   EXPECT_EQ(Files().FromHostPath(driveC + "/Windows/"), "C:\\Windows");
   EXPECT_EQ(Files().FromHostPath(driveC), "C:\\");
