@@ -4,18 +4,12 @@
 
 namespace qel {
 
-unsigned OsLanguageFromLanguageId(unsigned languageId) {
-  // Taiwan, Hong Kong and Macao use the traditional script.
-  if (languageId == 0x0404 || languageId == 0x0C04 || languageId == 0x1404) return kTraditionalChinese;
-  return languageId & 0x3FF;
-}
-
-std::string OsLanguageCode(unsigned osLanguage) {
-  static const std::unordered_map<unsigned, const char*> codes = {
+std::string OsLanguageCode(int osLanguage) {
+  static const std::unordered_map<int, const char*> codes = {
       {3, "CA"},  {4, "CS"},  {5, "CZ"},  {6, "DK"},  {7, "DE"},  {8, "GR"},  {9, "EN"},
       {10, "ES"}, {11, "SU"}, {12, "FR"}, {14, "MA"}, {15, "IS"}, {16, "IT"}, {17, "JP"},
       {18, "KR"}, {19, "NL"}, {20, "NO"}, {21, "PL"}, {22, "BR"}, {25, "RU"}, {27, "SL"},
-      {29, "SV"}, {31, "TR"}, {36, "S0"}, {54, "AF"}, {86, "GA"}, {kTraditionalChinese, "CT"},
+      {29, "SV"}, {31, "TR"}, {36, "S0"}, {54, "AF"}, {86, "GA"}, {31748, "CT"},
   };
   const auto found = codes.find(osLanguage);
   return found == codes.end() ? "XX" : found->second;
