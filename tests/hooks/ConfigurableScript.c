@@ -7,7 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/hooks/QelScript.h"
+#include "uimsg/QelScript.h"
 
 static uint32_t Answer(const char* hook, QelSetupMessagePoster poster) {
   char name[128];

@@ -1,6 +1,6 @@
 // The hook library of a product without product-specific behaviour: every hook answers 0, which
 // lets the launcher do its own work at each point, and there are no run-time exports.
-#include "app/hooks/QelScript.h"
+#include "uimsg/QelScript.h"
 
 extern "C" {
 

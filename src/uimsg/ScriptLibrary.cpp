@@ -1,4 +1,4 @@
-#include "app/ScriptLibrary.h"
+#include "uimsg/ScriptLibrary.h"
 
 #include "config/UtlPath.h"
 

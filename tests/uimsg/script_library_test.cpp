@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/ScriptLibrary.h"
+#include "uimsg/ScriptLibrary.h"
 #include "support/TempMachine.h"
 
 namespace qel {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/hooks/QelScript.h"
+#include "uimsg/QelScript.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Library.h"
 
