@@ -76,7 +76,14 @@ FeatureStates SelectFeatures(const Package& package, const FeatureRequest& reque
                              const std::function<std::optional<bool>(const std::string&)>& condition,
                              std::string* unknownFeature) {
   FeatureStates states;
+  // As on the desktop, naming features on a first installation installs just those: the levels
+  // decide only when no list is given.
+  bool listsGiven = !request.addLocal.empty() || !request.addSource.empty() || !request.remove.empty();
   for (const auto& feature : package.features) {
+    if (!installed && listsGiven) {
+      states[feature.id] = kFeatureStateAbsent;
+      continue;
+    }
     if (installed) {
       auto it = installed->find(feature.id);
       states[feature.id] = it == installed->end() ? kFeatureStateAbsent : it->second;

@@ -8,8 +8,9 @@
 #include "platform/linux/installer/Package.h"
 
 // Decides each feature's state for one run: by level and the Condition table on a first
-// installation, from the installed states in maintenance, then ADDLOCAL, ADDSOURCE and REMOVE
-// (feature names separated by commas, or ALL).
+// installation without feature lists, from the installed states in maintenance (or all absent
+// on a first installation with lists), then ADDLOCAL, ADDSOURCE and REMOVE (feature names
+// separated by commas, or ALL).
 namespace qel::platform::installer {
 
 struct FeatureRequest {

@@ -451,12 +451,21 @@ ProductRecord InstallRun::BuildRecord() const {
     if (component == nullptr || (holds && !*holds)) continue;
     record.files.push_back({file.id, session_.FileTarget(file)});
   }
-  std::vector<std::string> folders;
+  // The product owns the folders it created and the folders of its own directories (not the
+  // machine's standard folders nor the root); removal takes them away once they are empty.
+  std::set<std::string> folders;
   for (const auto& folder : record.folders)
-    if (Exists(folder)) folders.push_back(folder);
-  for (const auto& folder : transaction_->CreatedFolders())
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
-  record.folders = folders;
+    if (Exists(folder)) folders.insert(folder);
+  for (const auto& folder : transaction_->CreatedFolders()) folders.insert(folder);
+  for (const auto& row : package.directories) {
+    if (row.parent.empty() || row.parent == row.id || session_.IsStandardFolder(row.id)) continue;
+    auto dir = session_.Layout().directories.find(row.id);
+    if (dir == session_.Layout().directories.end()) continue;
+    std::string folder = dir->second.target.substr(0, dir->second.target.size() - 1);
+    if (folder.size() > 3 && Exists(folder)) folders.insert(folder);
+  }
+  // Parents sort before their children, so the reverse order removes children first.
+  record.folders.assign(folders.begin(), folders.end());
   return record;
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 
 #include "platform/linux/installer/GObjectPtr.h"
 #include "platform/linux/installer/InstallerCodes.h"
@@ -67,15 +68,27 @@ void ReadSummary(LibmsiDatabase* db, Package& out) {
   out.wordCount = libmsi_summary_info_get_int(info.get(), LIBMSI_PROPERTY_SOURCE, &e3.out);
 }
 
+std::set<std::string> TableNames(LibmsiDatabase* db) {
+  std::set<std::string> names;
+  ForEachRecord(db, "SELECT `Name` FROM `_Tables`", [&](LibmsiRecord* r) { names.insert(FieldText(r, 1)); });
+  return names;
+}
+
 void ReadTables(LibmsiDatabase* db, Package& out) {
-  ForEachRecord(db, "SELECT `Property`, `Value` FROM `Property`", [&](LibmsiRecord* r) {
+  // Asking for a table the package lacks makes the library complain on stderr: only present
+  // tables are read.
+  std::set<std::string> tables = TableNames(db);
+  auto read = [&](const std::string& table, const std::string& sql, const std::function<void(LibmsiRecord*)>& visit) {
+    if (tables.count(table)) ForEachRecord(db, sql, visit);
+  };
+  read("Property", "SELECT `Property`, `Value` FROM `Property`", [&](LibmsiRecord* r) {
     out.properties.emplace_back(FieldText(r, 1), FieldText(r, 2));
   });
-  ForEachRecord(db, "SELECT `Directory`, `Directory_Parent`, `DefaultDir` FROM `Directory`",
+  read("Directory", "SELECT `Directory`, `Directory_Parent`, `DefaultDir` FROM `Directory`",
                 [&](LibmsiRecord* r) {
                   out.directories.push_back({FieldText(r, 1), FieldText(r, 2), FieldText(r, 3)});
                 });
-  ForEachRecord(db,
+  read("Feature",
                 "SELECT `Feature`, `Feature_Parent`, `Title`, `Level`, `Directory_`, `Attributes`, "
                 "`Display` FROM `Feature`",
                 [&](LibmsiRecord* r) {
@@ -83,20 +96,20 @@ void ReadTables(LibmsiDatabase* db, Package& out) {
                                           FieldInt(r, 4), FieldText(r, 5), FieldInt(r, 6),
                                           FieldInt(r, 7)});
                 });
-  ForEachRecord(db, "SELECT `Feature_`, `Level`, `Condition` FROM `Condition`", [&](LibmsiRecord* r) {
+  read("Condition", "SELECT `Feature_`, `Level`, `Condition` FROM `Condition`", [&](LibmsiRecord* r) {
     out.conditions.push_back({FieldText(r, 1), FieldInt(r, 2), FieldText(r, 3)});
   });
-  ForEachRecord(db, "SELECT `Feature_`, `Component_` FROM `FeatureComponents`", [&](LibmsiRecord* r) {
+  read("FeatureComponents", "SELECT `Feature_`, `Component_` FROM `FeatureComponents`", [&](LibmsiRecord* r) {
     out.featureComponents.emplace(FieldText(r, 1), FieldText(r, 2));
   });
-  ForEachRecord(db,
+  read("Component",
                 "SELECT `Component`, `ComponentId`, `Directory_`, `Attributes`, `Condition`, "
                 "`KeyPath` FROM `Component`",
                 [&](LibmsiRecord* r) {
                   out.components.push_back({FieldText(r, 1), FieldText(r, 2), FieldText(r, 3),
                                             FieldInt(r, 4), FieldText(r, 5), FieldText(r, 6)});
                 });
-  ForEachRecord(db,
+  read("File",
                 "SELECT `File`, `Component_`, `FileName`, `FileSize`, `Version`, `Attributes`, "
                 "`Sequence` FROM `File`",
                 [&](LibmsiRecord* r) {
@@ -104,21 +117,21 @@ void ReadTables(LibmsiDatabase* db, Package& out) {
                                        static_cast<std::uint64_t>(std::max(0, FieldInt(r, 4))),
                                        FieldText(r, 5), FieldInt(r, 6), FieldInt(r, 7)});
                 });
-  ForEachRecord(db, "SELECT `DiskId`, `LastSequence`, `Cabinet` FROM `Media`", [&](LibmsiRecord* r) {
+  read("Media", "SELECT `DiskId`, `LastSequence`, `Cabinet` FROM `Media`", [&](LibmsiRecord* r) {
     out.media.push_back({FieldInt(r, 1), FieldInt(r, 2), FieldText(r, 3)});
   });
   for (const char* table : {"InstallExecuteSequence", "InstallUISequence", "AdminUISequence",
                             "AdminExecuteSequence"}) {
     auto& rows = out.sequences[table];
-    ForEachRecord(db,
-                  std::string("SELECT `Action`, `Condition`, `Sequence` FROM `") + table + "`",
+    read(table,
+         std::string("SELECT `Action`, `Condition`, `Sequence` FROM `") + table + "`",
                   [&](LibmsiRecord* r) {
                     rows.push_back({FieldText(r, 1), FieldText(r, 2), FieldInt(r, 3)});
                   });
     std::stable_sort(rows.begin(), rows.end(),
                      [](const SequenceRow& a, const SequenceRow& b) { return a.sequence < b.sequence; });
   }
-  ForEachRecord(db, "SELECT `Action`, `Type`, `Source`, `Target` FROM `CustomAction`",
+  read("CustomAction", "SELECT `Action`, `Type`, `Source`, `Target` FROM `CustomAction`",
                 [&](LibmsiRecord* r) {
                   CustomActionRow row{FieldText(r, 1), FieldInt(r, 2), FieldText(r, 3), FieldText(r, 4)};
                   out.customActions[row.action] = row;
@@ -174,6 +187,7 @@ ErrorCode ReadTableRows(const std::string& hostPath, const std::string& table,
   GObjectPtr<LibmsiDatabase> db = OpenDatabase(hostPath);
   if (!db) return kInstallPackageInvalid;
   rows.clear();
+  if (!TableNames(db.get()).count(table)) return kBadQuerySyntax;
   bool ok = ForEachRecord(db.get(), "SELECT * FROM `" + table + "`", [&](LibmsiRecord* r) {
     Row row;
     unsigned count = libmsi_record_get_field_count(r);

@@ -59,7 +59,7 @@ void Session::SetStandardProperties(int uiLevel) {
   // The simulated machine is a 32-bit desktop; its folders follow the desktop's conventions on
   // drive C: for the machine's current user.
   std::string profile = "C:\\Users\\" + UserName() + "\\";
-  const std::pair<const char*, std::string> folders[] = {
+  const std::pair<std::string, std::string> folders[] = {
       {"ROOTDRIVE", "C:\\"},
       {"WindowsVolume", "C:\\"},
       {"WindowsFolder", "C:\\Windows\\"},
@@ -75,7 +75,10 @@ void Session::SetStandardProperties(int uiLevel) {
       {"StartMenuFolder", profile + "AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\"},
       {"TempFolder", Files().TempFolder()},
   };
-  for (const auto& [name, value] : folders) properties_[name] = value;
+  for (const auto& [name, value] : folders) {
+    properties_[name] = value;
+    standardFolders_.insert(name);
+  }
   properties_["VersionNT"] = "601";
   properties_["WindowsBuild"] = "7601";
   properties_["Privileged"] = "1";
@@ -96,6 +99,10 @@ void Session::SetStandardProperties(int uiLevel) {
     properties_["Installed"] = installed_->installDate.empty() ? "1" : installed_->installDate;
     properties_["ProductToBeRegistered"] = "1";
   }
+}
+
+bool Session::IsStandardFolder(const std::string& directory) const {
+  return standardFolders_.count(directory) != 0;
 }
 
 std::string Session::GetProperty(const std::string& name) const {

@@ -2,6 +2,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,8 @@ class Session {
 
   // Target path of a file of the package (after costing).
   std::string FileTarget(const FileRow& file) const;
+  // The machine's own folders (ProgramFilesFolder ...), which no product owns.
+  bool IsStandardFolder(const std::string& directory) const;
   bool ShortNames() const { return (package_.wordCount & kSummarySourceShortNames) != 0; }
 
  private:
@@ -62,6 +65,7 @@ class Session {
   DirectoryLayout layout_;
   std::map<std::string, std::string> resolvedDirectoryProperties_;
   FeatureStates features_;
+  std::set<std::string> standardFolders_;
   bool costed_ = false;
 };
 
