@@ -62,7 +62,9 @@ bool PropertyIndex::Set(const pugi::xml_node& document, std::string_view name, s
 
 void PropertyIndex::RebuildIfStale(const pugi::xml_node& document) {
   if (!stale_) return;
+  const std::size_t previousSize = first_.size();
   first_.clear();
+  first_.reserve(previousSize);
   last_ = pugi::xml_node();
   WalkInDocumentOrder(document, [this](const pugi::xml_node& node) {
     if (!IsPropertyElement(node)) return;
