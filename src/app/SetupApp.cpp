@@ -97,23 +97,36 @@ void CSetupApp::InitInstance(const std::string& programPath, const std::vector<s
     return;
   }
 
-  m_nResult = InitializationPhase();
-  if (m_nResult == 0) m_nResult = RunWizard();
-  if (m_nResult == 0) {
-    ShowProgressPage();
-    m_nResult = BeforeExecuteChain();
-    if (m_nResult <= 1) {
-      if (m_setup.Select("//QEL/Setups/Msi") > 0) m_nResult = ExecuteChain();
-      if (IsSuccessLike(m_nResult)) {
-        m_nResult = static_cast<std::uint32_t>(RunPhase(SchedulePatches));
-        if (m_nResult == 0) {
-          m_nResult = ApplyPatches();
-          if (IsSuccessLike(m_nResult)) RunPhase(AfterExecutePatches);
-        }
-      }
-    }
-  }
+  RunPhases();
   Complete();
+}
+
+void CSetupApp::RunPhases() {
+  m_nResult = InitializationPhase();
+  if (m_nResult != 0) return;
+  m_nResult = RunWizard();
+  if (m_nResult != 0) return;
+  ShowProgressPage();
+  m_nResult = BeforeExecuteChain();
+  if (m_nResult > 1) return;
+  if (m_setup.Select("//QEL/Setups/Msi") > 0) {
+    m_nResult = ExecuteChain();
+    if (!IsSuccessLike(m_nResult)) return;
+  } else {
+    RestoreRebootWithoutChain();
+  }
+  m_nResult = static_cast<std::uint32_t>(RunPhase(SchedulePatches));
+  if (m_nResult != 0) return;
+  m_nResult = ApplyPatches();
+  if (IsSuccessLike(m_nResult)) RunPhase(AfterExecutePatches);
+}
+
+// BeforeExecuteChain suppresses restarts for the chain's packages and only ChainComplete puts
+// the user's REBOOT back; a setup without packages never gets there, and would otherwise lose a
+// forced restart that the user asked for.
+void CSetupApp::RestoreRebootWithoutChain() {
+  const std::string reboot = m_properties.GetProperty("REBOOT.CHAIN");
+  if (!reboot.empty()) m_properties.SetProperty("REBOOT", reboot);
 }
 
 void CSetupApp::SwitchInlineImagesOn() {

@@ -31,6 +31,9 @@ class CSetupApp {
   void InitInstance(const std::string& programPath, const std::vector<std::string>& arguments);
   std::uint32_t ExitInstance();
 
+  // Steps 16 to 22: the phases, each ending the run at the completion step when it fails.
+  void RunPhases();
+  void RestoreRebootWithoutChain();
   void SwitchInlineImagesOn();
   void RestoreInlineImages();
   bool AnotherCopyRuns();
