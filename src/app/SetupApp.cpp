@@ -6,6 +6,7 @@
 #include "chain/ChainDriver.h"
 #include "config/ResultText.h"
 #include "config/UtlPath.h"
+#include "config/UtlXPropertyPersistFile.h"
 #include "patch/PatchPhases.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -15,6 +16,7 @@
 #include "uimsg/RunPhase.h"
 #include "uimsg/ScriptHooks.h"
 #include "uimsg/SendSetupMessage.h"
+#include "uimsg/SetupUIHandler.h"
 #include "uimsg/UiMessageTypes.h"
 
 namespace qel {
@@ -46,6 +48,7 @@ void CSetupApp::InitInstance(const std::string& programPath, const std::vector<s
   m_setup.Xml().Initialize();
   platform::CreateNamedEvent(kLauncherEventName, false, m_hLauncherEvent);
   InstallScriptLibrary(std::make_unique<CScriptLibrary>(CUtlPath(programPath).GetFolder()));
+  TheSetupUIHandler().hooks.savePersistedProperties = [] { CUtlXPropertyPersistFile().Save(); };
 
   if (!LoadRuntimeFolders(programPath)) {
     ShowStartupError(kStringSetupXmlNotLoaded);
@@ -81,7 +84,7 @@ void CSetupApp::InitInstance(const std::string& programPath, const std::vector<s
   }
 
   m_properties.LoadLanguageProperties();
-  // Persisted properties of an administrative image are read here once they are built.
+  CUtlXPropertyPersistFile().Load();
   m_properties.LoadCoreProperties();
 
   const int uiLevel = m_properties.GetUILevel();
