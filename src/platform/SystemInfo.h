@@ -19,7 +19,8 @@ class ISystemInfo {
   // when it has no slash), with "." and ".." removed by the text alone: a program started through
   // a symbolic link is where the link is, so that it finds the setup folder beside the link.
   virtual void SetProgramPath(const std::string& argv0) = 0;
-  // The desktop path of the program. Before SetProgramPath, the executable's resolved host path.
+  // The desktop path of the program. Before SetProgramPath (or after it with an empty argv[0]),
+  // the executable's host path with links resolved, the only one the host then offers.
   virtual std::string ProgramPath() = 0;
 
   // The system's language id: the machine configuration's "language" (a decimal id or a locale

@@ -128,6 +128,13 @@ TEST_F(SystemInfoTest, ProgramPathIsThePathItWasStartedByNotTheLinkTarget) {
   EXPECT_EQ(SystemInfo().ProgramPath(), "C:\\Media\\Setup.exe");
 }
 
+TEST_F(SystemInfoTest, WithoutAnArgumentZeroTheProgramIsTheRunningExecutable) {
+  SystemInfo().SetProgramPath("");
+  const std::string program = SystemInfo().ProgramPath();
+  EXPECT_EQ(program.rfind("Z:\\", 0), 0u) << program;
+  EXPECT_NE(program.find("test_platform"), std::string::npos) << program;
+}
+
 TEST_F(SystemInfoTest, ABareProgramNameIsLookedUpOnPath) {
   namespace fs = std::filesystem;
   const fs::path bin = fs::path(machine.Root()) / "drive_c" / "Tools";

@@ -97,6 +97,11 @@ std::uint16_t LocaleLanguage() {
 class HostSystemInfo final : public ISystemInfo {
  public:
   void SetProgramPath(const std::string& argv0) override {
+    if (argv0.empty()) {  // started without a name: the executable itself is all we know
+      std::lock_guard lock(mutex_);
+      programHostPath_.clear();
+      return;
+    }
     std::string cwd = WorkingDirectory();
     std::string host = argv0.find('/') != std::string::npos
                            ? (argv0.front() == '/' ? argv0 : cwd + "/" + argv0)

@@ -21,7 +21,8 @@
 // default value; a string value is quoted, a 32-bit value is "dword:" and one to eight hex digits.
 // Inside quotes, backslash escapes a backslash (\\), a quote (\"), a line feed (\n) and a
 // carriage return (\r); no other escape exists. Blank lines and lines starting with ';' are
-// ignored. Anything else is an error that names its line.
+// ignored. Anything else is an error that names its line. Beside the file live "registry.reg.lock"
+// (the writers' lock, empty) and, for a moment during a write, "registry.reg.tmp.<pid>".
 namespace qel::platform {
 
 struct RegistryKeyEntry {
