@@ -110,4 +110,42 @@ void CUtlXProperty::LoadCoreProperties() {
   CopyStartUpDocument(document);
 }
 
+namespace {
+
+bool IsPublicName(const std::string& name) { return ToUpper(name) == name; }
+
+}  // namespace
+
+void CUtlXProperty::PushPublicProperties(platform::InstallerHandle session) const {
+  CUtlX walk(x_.Xml().GetFileIndex());
+  if (walk.Select("//QEL/Properties/Property") == 0) return;
+  do {
+    const std::string name = walk.Xml().GetAttribute("name");
+    if (name.empty() || !IsPublicName(name)) continue;
+    if (name == "ADDLOCAL" || name == "ADDSOURCE" || name == "REMOVE") continue;
+    platform::Installer().SetProperty(session, name, walk.Xml().GetAttribute("value"));
+  } while (walk.Xml().CounterNext());
+}
+
+void CUtlXProperty::PullSessionProperties(platform::InstallerHandle session) {
+  auto& installer = platform::Installer();
+  platform::InstallerHandleHolder database(installer.GetActiveDatabase(session));
+  platform::InstallerHandleHolder view;
+  if (installer.OpenView(database.Get(), "SELECT * FROM `_Property`", *view.Out()) == platform::kSuccess &&
+      installer.ViewExecute(view.Get()) == platform::kSuccess) {
+    platform::InstallerHandleHolder record;
+    while (installer.ViewFetch(view.Get(), *record.Out()) == platform::kSuccess) {
+      std::string name;
+      if (installer.RecordGetString(record.Get(), 1, name) != platform::kSuccess) continue;
+      std::string value;
+      if (installer.GetProperty(session, name, value) != platform::kSuccess) continue;
+      if (name == "ADDLOCAL" || name == "ADDSOURCE" || name == "REMOVE" || name == "REINSTALL" || name == "DATABASE")
+        continue;
+      SetProperty(name, value);
+    }
+  }
+  SetProperty("INSTALLDIR_ORIGINAL", GetProperty("INSTALLDIR"));
+  SetProperty("TARGETDIR_ORIGINAL", GetProperty("TARGETDIR"));
+}
+
 }  // namespace qel

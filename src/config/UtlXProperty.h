@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "config/UtlX.h"
+#include "platform/InstallerService.h"
 
 namespace qel {
 
@@ -39,8 +40,13 @@ class CUtlXProperty {
   bool IsRunFromSource() const;   // RUN_FROM_SOURCE is "1"
   bool IsPatchModeOnly() const;   // "QEL.PatchMode.Only" is "1"
 
-  // The exchange with an installer session (PushPublicProperties, PullSessionProperties) is not
-  // here yet: it comes with the installer-service binding.
+  // Sets every public property (a name that upper-casing leaves unchanged) in the installer
+  // session, in document order, except ADDLOCAL, ADDSOURCE and REMOVE. Failures are ignored.
+  void PushPublicProperties(platform::InstallerHandle session) const;
+  // Copies every property of the session back (except ADDLOCAL, ADDSOURCE, REMOVE, REINSTALL
+  // and DATABASE), then sets INSTALLDIR_ORIGINAL and TARGETDIR_ORIGINAL from INSTALLDIR and
+  // TARGETDIR. A failed view ends the walk; a record that cannot be read is skipped.
+  void PullSessionProperties(platform::InstallerHandle session);
 
   // Copies the properties of "Property.xml" in the folder "QEL.Rt.Folder.Lang" into slot 0;
   // later entries win over earlier ones and over what was set before. A missing or broken file

@@ -68,7 +68,7 @@ TEST_F(PersistFileTest, LoadCopiesIntoTheStoreAndSaveCarriesTheDocumentForward) 
   ASSERT_TRUE(saved);
   EXPECT_NE(saved->find("01/02/26 3:04:05"), std::string::npos);  // the first stamp stays
   EXPECT_NE(saved->find("CHOSEN_BEFORE"), std::string::npos);
-X
+  EXPECT_NE(saved->find("\"Earlier\""), std::string::npos);  // the store holds what Load brought
 }
 
 TEST_F(PersistFileTest, MissingOrBrokenFileIsIgnored) {
