@@ -49,14 +49,14 @@ class IMessageLoop {
   virtual MessageResult Send(Task task) = 0;
   virtual MessageResult SendMessage(const Message& message) = 0;
 
-  // Main thread only: dispatches queued work and due timers until EndModal is called for this
-  // loop, and returns the result given to EndModal. Loops nest: a task dispatched by one loop may
+  // Main thread only (elsewhere it answers 0 at once): dispatches queued work and due timers
+  // until EndModal is called for this loop, and returns the result given to EndModal. Loops nest: a task dispatched by one loop may
   // run another, and EndModal ends the innermost.
   virtual MessageResult RunModal() = 0;
   // Ends the innermost running modal loop with `result`; callable from any thread. Answers false
   // (and does nothing) when no modal loop runs.
   virtual bool EndModal(MessageResult result) = 0;
-  // Main thread only: dispatches what is queued now and the timers that are due, without waiting;
+  // Main thread only (elsewhere it answers 0): dispatches what is queued now and the timers that are due, without waiting;
   // answers how many tasks, messages and timer calls it dispatched.
   virtual int PumpPending() = 0;
 

@@ -101,6 +101,23 @@ TEST(MessageLoopTest, EndModalWithoutARunningLoopAnswersFalse) {
   EXPECT_FALSE(loop->EndModal(1));
 }
 
+TEST(MessageLoopTest, OnlyTheMainThreadPumps) {
+  auto loop = CreateMessageLoop();
+  bool ran = false;
+  loop->Post([&] {
+    ran = true;
+    return 0;
+  });
+  std::thread other([&] {
+    EXPECT_EQ(loop->PumpPending(), 0);
+    EXPECT_EQ(loop->RunModal(), 0);
+  });
+  other.join();
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(loop->PumpPending(), 1);
+  EXPECT_TRUE(ran);
+}
+
 TEST(MessageLoopTest, TimerRepeatsUntilKilledAndSetTimerReplacesTheSameId) {
   auto loop = CreateMessageLoop();
   int firstCalls = 0;

@@ -9,7 +9,8 @@
 // exclusively while it initialises the object. The locks are open-file-description locks, so two
 // handles in one process see each other as two processes would, and the kernel drops them when a
 // holder dies: a killed process never leaves an object behind. Further bytes are free for the
-// object's own locks and state.
+// object's own locks and state. The files themselves stay in the root's "objects" folder, a few
+// bytes for each name ever used; only their locks say whether an object exists.
 namespace qel::platform {
 
 class ObjectLockFile {

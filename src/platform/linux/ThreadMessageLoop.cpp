@@ -144,6 +144,7 @@ class ThreadMessageLoop final : public IMessageLoop {
   }
 
   MessageResult RunModal() override {
+    if (!IsMainThread()) return 0;  // two threads dispatching would break the one-owner rule
     std::unique_lock lock(state_->mutex);
     state_->modal.push_back({});
     const std::size_t depth = state_->modal.size() - 1;
@@ -172,6 +173,7 @@ class ThreadMessageLoop final : public IMessageLoop {
   }
 
   int PumpPending() override {
+    if (!IsMainThread()) return 0;
     std::unique_lock lock(state_->mutex);
     int dispatched = 0;
     // Only what is queued now: a task that posts again must not keep this call busy forever.
