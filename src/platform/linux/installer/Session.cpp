@@ -201,6 +201,13 @@ ErrorCode Session::Cost(std::string* unknownFeature) {
   ErrorCode resolved = ResolveDirectories(package_, lookup, false, layout);
   if (resolved != kSuccess) return resolved;
   layout_ = std::move(layout);
+  // An administrative image mirrors the source layout under TARGETDIR: the machine's own
+  // folders play no part in it.
+  if (GetProperty("ACTION") == "ADMIN") {
+    std::string root = WithTrailingSlash(GetProperty("TARGETDIR"));
+    if (root.empty()) root = WithTrailingSlash(GetProperty("ROOTDRIVE"));
+    for (auto& [id, dir] : layout_.directories) dir.target = root + dir.sourceRelative;
+  }
   for (const auto& [id, dir] : layout_.directories) {
     SetProperty(id, dir.target);
     resolvedDirectoryProperties_[id] = dir.target;

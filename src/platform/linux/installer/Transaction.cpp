@@ -63,7 +63,9 @@ ErrorCode Transaction::MoveAside(const std::string& path, std::string& backup) {
 
 ErrorCode Transaction::PlaceFile(const std::string& from, const std::string& target, bool copy) {
   std::string backup;
-  if (Exists(target)) {
+  bool isFolder = false;
+  if (Exists(target, &isFolder)) {
+    if (isFolder) return kErrorAccessDenied;
     ErrorCode moved = MoveAside(target, backup);
     if (moved != kSuccess) return moved;
     steps_.push_back({Kind::kMovedAside, target, backup});
@@ -79,7 +81,8 @@ void Transaction::RecordCreatedFile(const std::string& target) {
 }
 
 ErrorCode Transaction::RemoveFile(const std::string& target) {
-  if (!Exists(target)) return kSuccess;
+  bool isFolder = false;
+  if (!Exists(target, &isFolder) || isFolder) return kSuccess;
   std::string backup;
   ErrorCode moved = MoveAside(target, backup);
   if (moved != kSuccess) return moved;
