@@ -224,9 +224,15 @@ ErrorCode ExtractStream(const std::string& packageHostPath, const std::string& s
 }
 
 ErrorCode WriteAdminPackage(const std::string& packageHostPath, const std::string& targetHostPath) {
+  // The copy is changed in place: opening the original with another output path makes the
+  // library keep a copy of that path that it never frees.
+  std::error_code copyError;
+  std::filesystem::copy_file(packageHostPath, targetHostPath,
+                             std::filesystem::copy_options::overwrite_existing, copyError);
+  if (copyError) return kErrorWriteFault;
   GErrorHolder error;
-  GObjectPtr<LibmsiDatabase> db(libmsi_database_new(packageHostPath.c_str(), LIBMSI_DB_FLAGS_TRANSACT,
-                                                    targetHostPath.c_str(), &error.out));
+  GObjectPtr<LibmsiDatabase> db(libmsi_database_new(targetHostPath.c_str(), LIBMSI_DB_FLAGS_TRANSACT,
+                                                    nullptr, &error.out));
   if (!db) return kInstallPackageInvalid;
   std::vector<std::pair<std::string, int>> fileAttributes;
   ForEachRecord(db.get(), "SELECT `File`, `Attributes` FROM `File`", [&](LibmsiRecord* r) {
