@@ -57,6 +57,20 @@ std::uint32_t RunRollback(CUtlXSetupMsiRollback& rollback) {
   return 0;
 }
 
+std::string AdminFileFromActionData(const std::string& text) {
+  constexpr std::string_view kFile = "File: ";
+  constexpr std::string_view kDirectory = ", Directory: ";
+  if (!text.starts_with(kFile)) return text;
+  const auto directory = text.find(kDirectory);
+  if (directory == std::string::npos) return text;
+  const std::string name = text.substr(kFile.size(), directory - kFile.size());
+  const auto folderStart = directory + kDirectory.size();
+  const auto folderEnd = text.find(", Size: ", folderStart);
+  CUtlPath path(text.substr(folderStart, folderEnd == std::string::npos ? std::string::npos : folderEnd - folderStart));
+  path.Append(name);
+  return path.Text();
+}
+
 void RecordAdminFile(const std::string& path) {
   CUtlX list(XMLFILE_ADMINFILES);
   CXMLFileManagerInterface& xml = list.Xml();

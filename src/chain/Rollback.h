@@ -22,6 +22,9 @@ std::uint32_t RunRollback(CUtlXSetupMsiRollback& rollback);
 
 // Adds a file placed in the administrative image to the list (slot 1).
 void RecordAdminFile(const std::string& path);
+// The file that an installer's action data names: "File: <name>, Directory: <folder>, ..." gives
+// the folder joined with the name; any other text is taken as the path itself.
+std::string AdminFileFromActionData(const std::string& text);
 // Deletes every file of the list, with progress through the wrapper's poster; always 0.
 std::uint32_t AdminRollback(CUtlXSetupMsiRollback& rollback);
 // Saves the list as "AdminFiles.xml" in `targetFolder`.
