@@ -14,7 +14,9 @@ class CSetupUIHandler::Output {
   void Window(std::function<void(IWizardWindow&)> call) { window_.push_back(std::move(call)); }
   void Later(std::function<void()> call) { later_.push_back(std::move(call)); }
 
-  void Run(IWizardWindow* window);
+  // The window calls run only while `window` is still the one `owner` is bound to, checked on
+  // the main thread, where a window is also unbound before it goes away.
+  void Run(IWizardWindow* window, const CSetupUIHandler& owner);
 
  private:
   std::vector<std::function<void(IWizardWindow&)>> window_;

@@ -25,9 +25,10 @@ int OnMainThread(const std::function<int()>& call) {
   return static_cast<int>(loop.Send([&call] { return static_cast<platform::MessageResult>(call()); }));
 }
 
-void CSetupUIHandler::Output::Run(IWizardWindow* window) {
+void CSetupUIHandler::Output::Run(IWizardWindow* window, const CSetupUIHandler& owner) {
   if (window != nullptr && !window_.empty()) {
     OnMainThread([&] {
+      if (owner.BoundWindow() != window) return 0;
       for (auto& call : window_) call(*window);
       return 0;
     });
@@ -35,7 +36,22 @@ void CSetupUIHandler::Output::Run(IWizardWindow* window) {
   for (auto& call : later_) call();
 }
 
-void SetApplicationMainWindow(IWizardWindow* window) { g_applicationMainWindow = window; }
+void SetApplicationMainWindow(IWizardWindow* window) {
+  IWizardWindow* previous = g_applicationMainWindow.exchange(window);
+  if (previous != nullptr && previous != window) TheSetupUIHandler().ForgetWindow(previous);
+}
+
+IWizardWindow* CSetupUIHandler::BoundWindow() const {
+  std::lock_guard lock(mutex_);
+  return mainWindow_;
+}
+
+void CSetupUIHandler::ForgetWindow(const IWizardWindow* window) {
+  std::lock_guard lock(mutex_);
+  if (mainWindow_ != window) return;
+  mainWindow_ = nullptr;
+  progressControl_ = nullptr;
+}
 IWizardWindow* ApplicationMainWindow() { return g_applicationMainWindow; }
 
 CSetupUIHandler::CSetupUIHandler() = default;
@@ -80,7 +96,7 @@ int CSetupUIHandler::Handle(const void* context, std::uint32_t type, std::string
     answer = HandleLocked(kind, text, out);
     window = mainWindow_;
   }
-  out.Run(window);
+  out.Run(window, *this);
   // Give the other threads their turn between the installer's progress messages, as the
   // installer expects of a handler that drives a user interface.
   if (kind == INSTALLMESSAGE_PROGRESS) std::this_thread::yield();
@@ -177,7 +193,7 @@ int CSetupUIHandler::OnShowDialog(std::string_view text) {
   if (page.Is(CUtlPath::kExists)) {
     if (window != nullptr) {
       OnMainThread([&] {
-        window->LoadPage(page.Text());
+        if (BoundWindow() == window) window->LoadPage(page.Text());
         return 0;
       });
     }

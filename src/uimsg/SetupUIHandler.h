@@ -52,6 +52,9 @@ class CSetupUIHandler {
 
   SetupUIHandlerHooks hooks;
 
+  // The window is going away: the handler stops sending it anything (and drops its progress bar).
+  void ForgetWindow(const IWizardWindow* window);
+
   // A snapshot of the state, for the tests of the progress and caption rules and for diagnostics.
   struct Snapshot {
     const void* context = nullptr;
@@ -89,6 +92,8 @@ class CSetupUIHandler {
   class Output;
 
   // Kinds handled entirely under the state lock; window output is queued in `out`.
+  IWizardWindow* BoundWindow() const;
+
   int HandleLocked(std::uint32_t kind, std::string_view text, Output& out);
   int OnInitialize(std::string_view text);
   int OnTerminate(std::string_view text);
@@ -152,7 +157,8 @@ class CSetupUIHandler {
 CSetupUIHandler& TheSetupUIHandler();
 
 // The application's main window as INITIALIZE binds it: set by whoever creates the wizard window
-// (null means there is none, and every window output of the handler is skipped).
+// (null means there is none, and every window output of the handler is skipped). Replacing it
+// makes the process's handler forget the old one, so a destroyed window is never called.
 void SetApplicationMainWindow(IWizardWindow* window);
 IWizardWindow* ApplicationMainWindow();
 

@@ -7,6 +7,7 @@
 
 #include "config/XMLFileManagerInterface.h"
 #include "platform/FileService.h"
+#include "platform/InstallerService.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/Platform.h"
@@ -87,6 +88,8 @@ class UiMachine {
     GlobalLog().Restart();
   }
   ~UiMachine() {
+    platform::Installer().SetExternalUI({});
+    platform::Installer().EnableLog(0, "", 0);
     SetApplicationMainWindow(nullptr);
     platform::SetMessageBoxPresenter({});
   }

@@ -27,15 +27,15 @@ TEST(MainThreadRequest, AnotherThreadGetsTheMainThreadsAnswer) {
   InstallMainThreadRequestPath(loop);
   std::optional<std::int32_t> answer;
   std::thread sender([&] {
-    answer = RequestOnMainThread(loop, &kUiContextLauncher, SETUPMESSAGE_CANCEL, "", 12, std::chrono::seconds(10));
+    answer = RequestOnMainThread(loop, &kUiContextLauncher, INSTALLMESSAGE_INFO, "", 12, std::chrono::seconds(10));
     loop.EndModal(0);
   });
   loop.RunModal();
   sender.join();
   ASSERT_TRUE(answer.has_value());
-  EXPECT_EQ(*answer, 2);
-  EXPECT_EQ(CUtlXProperty().GetProperty("QEL.Runtime.12.SetupUIHandler.ReturnValue"), "2");
-  EXPECT_TRUE(TheSetupUIHandler().State().cancelRequested);
+  EXPECT_EQ(*answer, 1);
+  EXPECT_EQ(CUtlXProperty().GetProperty("QEL.Runtime.12.SetupUIHandler.ReturnValue"), "1");
+  EXPECT_EQ(TheSetupUIHandler().State().context, &kUiContextLauncher);
 }
 
 TEST(MainThreadRequest, RegisteredMessagesHaveStableIds) {

@@ -190,6 +190,9 @@ class Parser {
       std::string text = env ? env : "";
       return Value{text, AsInteger(text), false};
     }
+    // Operators are no property names: "AND" alone is a syntax error, not an empty property.
+    for (const char* keyword : {"AND", "OR", "NOT", "XOR", "EQV", "IMP"})
+      if (prefix == 0 && EqualsNoCase(name, keyword)) return std::nullopt;
     if (prefix != 0) {
       int state = context_.state ? context_.state(prefix, name) : -1;
       return Value{std::to_string(state), state, false};
