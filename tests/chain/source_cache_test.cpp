@@ -10,6 +10,7 @@
 #include "platform/FileService.h"
 #include "platform/InstallerService.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "support/PackageBuilder.h"
 #include "uimsg/SendSetupMessage.h"
 #include "uimsg/SetupUIHandler.h"
@@ -328,6 +329,53 @@ TEST_F(SourceCacheTest, DeletionKeepsAFolderThatHoldsAnotherFile) {
   EXPECT_TRUE(Exists(std::string(kCache) + "sub\\user.ini"));
   EXPECT_FALSE(Exists(std::string(kCache) + "sub\\deep"));
   EXPECT_FALSE(Exists(std::string(kCache) + "prod.msi"));
+}
+
+// A listed file outside the source folder has no place in the cache: "copying" it would put it
+// onto itself after deleting the original.
+TEST_F(SourceCacheTest, FileOutsideTheSourceFolderIsLeftAlone) {
+  Load(BaseProperties({{"CACHE_SETUP_SOURCE", "1"}}),
+       R"(<SourceFiles><SrcFile file="C:\Program Files\Prod\Setup\own.dat" size="3"/>
+          <SourceFile file="prod.msi"/></SourceFiles>)");
+  WriteSource();
+  WriteC("Program Files\\Prod\\Setup\\own.dat", "own");
+  SourceCacheInitialisation();
+
+  EXPECT_EQ(CopyAllSourceFiles(), 0u);
+  EXPECT_EQ(Content(std::string(kCache) + "own.dat"), "own");
+  EXPECT_EQ(Attribute("//QEL/SourceFiles/SrcFile[1]", "result"), "");
+  EXPECT_EQ(Content(std::string(kCache) + "prod.msi"), std::string(1000, 'p'));
+}
+
+// The point of the cache: the package installed from its re-pointed path has the cache as its
+// source, so a repair finds it after the original media are gone.
+TEST_F(SourceCacheTest, PackageInstalledFromTheRepointedPathRecordsTheCacheAsItsSource) {
+  const std::string productCode = "{B1000000-0000-0000-0000-00000000000B}";
+  LoadDocument(BaseProperties({{"CACHE_SETUP_SOURCE", "1"}}),
+               R"(<Setups rootfolder="c:\src\"><Msi managed="1" productcode=")" + productCode +
+                   R"(" file="c:\src\prod.msi"/></Setups><SourceFiles><SourceFile file="prod.msi"/></SourceFiles>)");
+  test::PackageBuilder builder;
+  for (const char* payload : {"main.txt", "tool.dat", "readme.txt", "extra.txt"}) builder.AddSourceFile(payload, "x\n");
+  const std::string package = builder.Build("product", "prod.msi",
+                                            {{"ProductCode", productCode}, {"ProductName", "Cached"},
+                                             {"Version", "1.0.0"}, {"EmbedCab", "yes"}, {"Cabinet", "prod.cab"}});
+  ASSERT_FALSE(package.empty());
+  const auto bytes = ui_->machine.ReadHostFile(package);
+  ASSERT_TRUE(bytes.has_value());
+  WriteC("Src\\prod.msi", *bytes);
+  SourceCacheInitialisation();
+  ASSERT_EQ(CopyAllSourceFiles(), 0u);
+
+  const std::string repointed = Attribute("//QEL/Setups/Msi", "file");
+  ASSERT_EQ(repointed, "c:\\program files\\prod\\setup\\prod.msi");
+  ASSERT_EQ(platform::Installer().InstallProduct(repointed, ""), platform::kSuccess);
+  std::string source;
+  ASSERT_EQ(platform::Installer().GetProductInfo(productCode, "InstallSource", source), platform::kSuccess);
+  EXPECT_EQ(ToLower(source), "c:\\program files\\prod\\setup\\");
+
+  // Installed now: the end of the chain keeps the cache.
+  DeleteAllSourceFiles();
+  EXPECT_TRUE(Exists(std::string(kCache) + "prod.msi"));
 }
 
 // With the managed product installed, the list is made from the cache an earlier run filled;
