@@ -4,6 +4,7 @@
 #include "app/SetupCmdLine.h"
 #include "app/StringTable.h"
 #include "chain/ChainDriver.h"
+#include "chain/Rollback.h"
 #include "config/ResultText.h"
 #include "config/UtlPath.h"
 #include "config/UtlXPropertyPersistFile.h"
@@ -48,7 +49,10 @@ void CSetupApp::InitInstance(const std::string& programPath, const std::vector<s
   m_setup.Xml().Initialize();
   platform::CreateNamedEvent(kLauncherEventName, false, m_hLauncherEvent);
   InstallScriptLibrary(std::make_unique<CScriptLibrary>(CUtlPath(programPath).GetFolder()));
-  TheSetupUIHandler().hooks.savePersistedProperties = [] { CUtlXPropertyPersistFile().Save(); };
+  auto& hooks = TheSetupUIHandler().hooks;
+  hooks.savePersistedProperties = [] { CUtlXPropertyPersistFile().Save(); };
+  hooks.recordAdminFile = [](const std::string& actionData) { RecordAdminFile(AdminFileFromActionData(actionData)); };
+  hooks.saveAdminFiles = [](const std::string& folder) { SaveAdminFiles(folder); };
 
   if (!LoadRuntimeFolders(programPath)) {
     ShowStartupError(kStringSetupXmlNotLoaded);
@@ -112,9 +116,11 @@ void CSetupApp::RunPhases() {
   ShowProgressPage();
   m_nResult = BeforeExecuteChain();
   if (m_nResult > 1) return;
+  std::uint32_t chainRestart = 0;
   if (m_setup.Select("//QEL/Setups/Msi") > 0) {
     m_nResult = ExecuteChain();
     if (!IsSuccessLike(m_nResult)) return;
+    chainRestart = m_nResult;
   } else {
     RestoreRebootWithoutChain();
   }
@@ -122,6 +128,9 @@ void CSetupApp::RunPhases() {
   if (m_nResult != 0) return;
   m_nResult = ApplyPatches();
   if (IsSuccessLike(m_nResult)) RunPhase(AfterExecutePatches);
+  // The patch phases answer for the patches alone; a restart the chain needs must not be lost
+  // when they find nothing to do.
+  if (m_nResult == 0) m_nResult = chainRestart;
 }
 
 // BeforeExecuteChain suppresses restarts for the chain's packages and only ChainComplete puts

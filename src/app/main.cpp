@@ -8,9 +8,11 @@
 #include "app/SetupApp.h"
 #include "platform/MessageLoop.h"
 #include "platform/SystemInfo.h"
+#include "uimsg/MainThreadRequest.h"
 
 int main(int argc, char** argv) {
-  qel::platform::MainLoop();  // the main thread owns the message loop from here on
+  // The main thread owns the message loop from here on, and serves the UI handler's requests.
+  qel::InstallMainThreadRequestPath(qel::platform::MainLoop());
   qel::platform::SystemInfo().SetProgramPath(argc > 0 ? argv[0] : "Setup.exe");
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   qel::CSetupApp app;

@@ -46,7 +46,7 @@ std::uint32_t PrepareChain(SetupMessagePoster poster) {
     ResolveFile(item, item.IsManaged());
     ComposeCmdLine(item);
     CUtlXSetupMsiRollback rollback;
-    rollback.Select(productCode);
+    if (rollback.Select(productCode) != 0) rollback.ComposeRollbackCmdLine();
   } while (item.Xml().CounterNext() != 0);
   return kResultSuccess;
 }

@@ -15,9 +15,8 @@ namespace qel {
 // preparation with 1612; otherwise a missing source only disables Cancel (COMMONDATA
 // "1:2 2:0" through `poster`, when there is one).
 //
-// The rollback command lines are not composed here yet: that comes with the rollback work
-// (CUtlXSetupMsiRollback::ComposeRollbackCmdLine is not built). The `Rollback` elements are
-// created, so the rollback work has its place to write.
+// Each item's `Rollback` element is created and its command line composed from the machine as
+// it is now.
 std::uint32_t PrepareChain(SetupMessagePoster poster);
 
 // Joins the chain's `rootfolder` and the item's authored (relative) `file`. With

@@ -19,6 +19,4 @@ std::string CUtlXSetupMsiRollback::GetProductCode() const { return Xml().GetPare
 
 bool CUtlXSetupMsiRollback::IsManaged() const { return Xml().GetParentAttribute("managed") == "1"; }
 
-bool CUtlXSetupMsiRollback::ComposeRollbackCmdLine() { return false; }
-
 }  // namespace qel

@@ -25,9 +25,9 @@ class CUtlXSetupMsiRollback : public CUtlXSetupMsi {
   std::string GetProductCode() const override;
   bool IsManaged() const override;
 
-  // NOT BUILT YET. Composing the rollback command line (removal for a product the chain is
-  // about to install, the feature states of before for one already installed) comes with the
-  // rollback work. Until then it writes nothing and answers false, and nothing calls it.
+  // Writes the rollback command line (defined with the rollback, chain/Rollback.cpp): removal for
+  // a product the chain is about to install, the feature states of before for one already
+  // installed (outside an administrative run).
   virtual bool ComposeRollbackCmdLine();
 
   CUtlXSetupMsiRollbackFile& RollbackFile() { return rollbackFile_; }

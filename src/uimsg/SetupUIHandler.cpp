@@ -135,14 +135,14 @@ int CSetupUIHandler::HandleLocked(std::uint32_t kind, std::string_view text, Out
   }
 }
 
-// The box rule: no box without a wizard window, below level 3, for a repair node or when the
-// run asks for no modal dialogs.
+// The box rule: no box below level 3, for a repair node or when the run asks for no modal
+// dialogs. A box that must be shown while no wizard window exists goes to the platform's own
+// presenter (standard error, answered with the default button) rather than being lost.
 int CSetupUIHandler::ShowBox(std::string_view text, std::uint32_t style) {
   std::string caption;
   {
     std::lock_guard lock(mutex_);
-    if (properties_.GetProperty("QEL.NoModalDialogs") == "1" || repairNode_ ||
-        mainWindow_ == nullptr || uiLevel_ < 3) {
+    if (properties_.GetProperty("QEL.NoModalDialogs") == "1" || repairNode_ || uiLevel_ < 3) {
       return kAnswerNone;
     }
     caption = properties_.GetProperty("Str.ProductDisplayName");

@@ -18,18 +18,19 @@ struct AnswerCase {
   int answer;
 };
 
-// Before INITIALIZE there is no window: boxes answer 0 and nothing is shown.
+// There is no wizard window: boxes go to the platform's presenter (standard error here) and are
+// answered with their default button.
 TEST(HandlerAnswers, EachKindAnswersAsItsTableSays) {
   UiMachine ui({});
   const AnswerCase cases[] = {
-      {0x00000010, "fatal", &kUiContextLauncher, 0},
-      {INSTALLMESSAGE_ERROR | 0x10, "error", &kUiContextLauncher, 0},
-      {INSTALLMESSAGE_WARNING | 0x34, "warn", &kUiContextLauncher, 0},
+      {0x00000010, "fatal", &kUiContextLauncher, 1},
+      {INSTALLMESSAGE_ERROR | 0x10, "error", &kUiContextLauncher, 1},
+      {INSTALLMESSAGE_WARNING | 0x34, "warn", &kUiContextLauncher, 6},
       {INSTALLMESSAGE_USER, "", &kUiContextInstaller, 1},
       {INSTALLMESSAGE_INFO, "info", &kUiContextInstaller, 1},
       {INSTALLMESSAGE_FILESINUSE, "", &kUiContextInstaller, 0},
       {INSTALLMESSAGE_RESOLVESOURCE, "", &kUiContextInstaller, 0},
-      {INSTALLMESSAGE_OUTOFDISKSPACE, "", &kUiContextInstaller, 0},
+      {INSTALLMESSAGE_OUTOFDISKSPACE, "", &kUiContextInstaller, 1},
       {INSTALLMESSAGE_ACTIONSTART, "Action 1: A. B", &kUiContextInstaller, 1},
       {INSTALLMESSAGE_ACTIONDATA, "file", &kUiContextInstaller, 1},  // no progress control
       {INSTALLMESSAGE_PROGRESS, "1: 0 2: 10 3: 0 4: 0 ", &kUiContextInstaller, 1},
@@ -139,7 +140,7 @@ TEST(HandlerBoxes, ErrorAnsweredCancelAbortOrNoSwitchesTheCaptions) {
   }
 }
 
-TEST(HandlerBoxes, NoBoxWithoutWindowBelowLevelThreeForRepairNodesOrWhenSuppressed) {
+TEST(HandlerBoxes, NoBoxBelowLevelThreeForRepairNodesOrWhenSuppressed) {
   struct Case {
     const char* uiLevel;
     const char* noModal;
@@ -147,7 +148,7 @@ TEST(HandlerBoxes, NoBoxWithoutWindowBelowLevelThreeForRepairNodesOrWhenSuppress
     bool repairNode;
   };
   const Case cases[] = {
-      {"5", "0", false, false}, {"2", "0", true, false}, {"5", "1", true, false}, {"5", "0", true, true}};
+      {"2", "0", false, false}, {"2", "0", true, false}, {"5", "1", true, false}, {"5", "0", true, true}};
   for (const auto& c : cases) {
     UiMachine ui({{"QEL.UILevel", c.uiLevel}, {"QEL.NoModalDialogs", c.noModal}});
     RecordingWizard wizard;
@@ -160,6 +161,17 @@ TEST(HandlerBoxes, NoBoxWithoutWindowBelowLevelThreeForRepairNodesOrWhenSuppress
     EXPECT_EQ(handler.Handle(&kUiContextInstaller, INSTALLMESSAGE_ERROR | 0x10, "x"), 0);
     EXPECT_EQ(shown, 0) << c.uiLevel << c.noModal << c.window << c.repairNode;
   }
+}
+
+// A box the run must show while no wizard window exists still reaches the user.
+TEST(HandlerBoxes, WithoutAWizardWindowTheBoxGoesToThePresenter) {
+  UiMachine ui({{"QEL.UILevel", "3"}});
+  int shown = 0;
+  platform::SetMessageBoxPresenter([&](const std::string&, const std::string&, std::uint32_t) { return ++shown, 7; });
+  CSetupUIHandler handler;
+  handler.Handle(&kUiContextLauncher, INSTALLMESSAGE_INITIALIZE, "");
+  EXPECT_EQ(handler.Handle(&kUiContextInstaller, INSTALLMESSAGE_ERROR | 0x14, "x"), 7);
+  EXPECT_EQ(shown, 1);
 }
 
 TEST(HandlerBoxes, WithoutAPresenterTheBoxGoesToStandardErrorWithItsDefaultButton) {

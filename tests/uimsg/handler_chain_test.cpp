@@ -232,14 +232,14 @@ TEST(HandlerDialogs, ShowDialogLoadsExistingPagesAndReportsMissingOnes) {
   EXPECT_NE(log.find("Load dialog: -> " + missing + "\r\n"), std::string::npos) << log;
 }
 
-TEST(HandlerDialogs, WithoutAWizardWindowAMissingPageIsLoggedAndAnsweredTwo) {
+TEST(HandlerDialogs, WithoutAWizardWindowAMissingPageIsShownLoggedAndAnsweredTwo) {
   UiMachine ui(LoggedRun({{"QEL.Rt.Folder.Lang", "C:\\Setup\\Lang\\EN"}, {"QEL.UILevel", "5"}}));
   int boxes = 0;
   platform::SetMessageBoxPresenter([&](const std::string&, const std::string&, std::uint32_t) { return ++boxes, 1; });
   CSetupUIHandler handler;
   handler.Handle(&kUiContextLauncher, INSTALLMESSAGE_INITIALIZE, "");
   EXPECT_EQ(handler.Handle(&kUiContextLauncher, INSTALLMESSAGE_SHOWDIALOG, "Required\\Success.htm"), 2);
-  EXPECT_EQ(boxes, 0);
+  EXPECT_EQ(boxes, 1);
   EXPECT_NE(ReadLog("C:\\Logs\\run.log").find("Load dialog: -> " + GetResultText(2)), std::string::npos);
 }
 
