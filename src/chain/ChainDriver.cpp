@@ -209,7 +209,7 @@ std::uint32_t InstallChain() {
     } while (item.Xml().CounterNext());
   }
   ManageSourceFiles(false);
-  RemoveUserFiles();
+  RemoveUserFiles(&::SendSetupMessage);
   return result;
 }
 

@@ -33,6 +33,18 @@ std::uint32_t MissingPackage(const CUtlXSetupMsi& item, const std::string& packa
   return kResultFileNotFound;
 }
 
+// An executable item is started and waited for instead of being installed.
+std::uint32_t RunExecutable(CUtlXSetupMsi& item) {
+  item.PublishProgressText();
+  ExecutableJob job;
+  job.path = item.GetFile();
+  job.commandLine = ResolveCmdLine(item);
+  job.productCode = item.GetProductCode();
+  job.poster = item.Poster();
+  job.recordResult = [&item](std::uint32_t result) { item.SetResult(result); };
+  return RunExecutableItem(job, item.Properties().GetUILevel());
+}
+
 }  // namespace
 
 std::uint32_t ExecuteItem(CUtlXSetupMsi& item) {
@@ -44,7 +56,7 @@ std::uint32_t ExecuteItem(CUtlXSetupMsi& item) {
 }
 
 std::uint32_t InstallProduct(CUtlXSetupMsi& item, bool quiet) {
-  if (item.IsExecutable()) return RunExecutableItem(item);
+  if (item.IsExecutable()) return RunExecutable(item);
 
   const std::string package = item.GetFile();
   const std::string cmdLine = ResolveCmdLine(item);
@@ -71,7 +83,7 @@ std::uint32_t InstallProduct(CUtlXSetupMsi& item, bool quiet) {
 }
 
 std::uint32_t ConfigureProduct(CUtlXSetupMsi& item) {
-  if (item.IsExecutable()) return RunExecutableItem(item);
+  if (item.IsExecutable()) return RunExecutable(item);
 
   const std::string productCode = item.GetProductCode();
   const std::string cmdLine = ResolveCmdLine(item);
