@@ -266,7 +266,8 @@ int InstallRun::Validate() {
 
 int InstallRun::ExecuteScript() {
   std::uint64_t total = 1;
-  for (const auto& file : FilesToInstall()) total += file.row->size;
+  std::vector<PlannedFile> toInstall = FilesToInstall();
+  for (const auto& file : toInstall) total += file.row->size;
   total += FilesToRemove().size();
   if (!messenger_.Progress(0, static_cast<long long>(total), 0, 0)) return kActionUserExit;
   for (StepKind step : script_) {

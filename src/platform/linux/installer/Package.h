@@ -90,6 +90,9 @@ struct Package {
   std::map<std::string, std::vector<SequenceRow>> sequences;  // table -> rows by sequence
   std::map<std::string, CustomActionRow> customActions;
 
+  // Index of components by key, filled by ReadPackage; lookups fall back to a scan without it.
+  std::map<std::string, std::size_t> componentIndex;
+
   std::string Property(const std::string& name) const;
   const ComponentRow* FindComponent(const std::string& id) const;
   const FeatureRow* FindFeature(const std::string& id) const;

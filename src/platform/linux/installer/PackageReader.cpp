@@ -151,6 +151,10 @@ std::string Package::Property(const std::string& name) const {
 }
 
 const ComponentRow* Package::FindComponent(const std::string& id) const {
+  if (!componentIndex.empty()) {
+    auto it = componentIndex.find(id);
+    return it == componentIndex.end() ? nullptr : &components[it->second];
+  }
   for (const auto& component : components)
     if (component.id == id) return &component;
   return nullptr;
@@ -177,6 +181,7 @@ ErrorCode ReadPackage(const std::string& hostPath, Package& out) {
   out.hostPath = hostPath;
   ReadSummary(db.get(), out);
   ReadTables(db.get(), out);
+  for (std::size_t i = 0; i < out.components.size(); ++i) out.componentIndex[out.components[i].id] = i;
   // A database without its product code is not an installable package.
   if (out.Property("ProductCode").empty()) return kInstallPackageInvalid;
   return kSuccess;

@@ -62,15 +62,20 @@ ErrorCode Transaction::MoveAside(const std::string& path, std::string& backup) {
 }
 
 ErrorCode Transaction::PlaceFile(const std::string& from, const std::string& target, bool copy) {
-  std::string backup;
-  bool isFolder = false;
-  if (Exists(target, &isFolder)) {
+  auto place = [&] { return copy ? Files().CopyFile(from, target, true) : Files().MoveFile(from, target); };
+  // Most targets are new: try first, and only look at what is there when the place is taken
+  // (each look at a missing name costs the file service a scan of its folder).
+  ErrorCode placed = place();
+  if (placed == kErrorAlreadyExists || placed == kErrorFileExists || placed == kErrorAccessDenied) {
+    bool isFolder = false;
+    if (!Exists(target, &isFolder)) return placed;
     if (isFolder) return kErrorAccessDenied;
+    std::string backup;
     ErrorCode moved = MoveAside(target, backup);
     if (moved != kSuccess) return moved;
     steps_.push_back({Kind::kMovedAside, target, backup});
+    placed = place();
   }
-  ErrorCode placed = copy ? Files().CopyFile(from, target, true) : Files().MoveFile(from, target);
   if (placed != kSuccess) return placed;
   steps_.push_back({Kind::kCreatedFile, target, {}});
   return kSuccess;
