@@ -17,30 +17,6 @@ namespace {
 
 constexpr const char* kRegistryFile = "registry.reg";
 
-// What tells that another process replaced the file since we read it. Every write renames a new
-// file into place, so the inode changes; size and times guard against an inode number reused.
-struct FileIdentity {
-  bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  timespec modified{};
-  timespec changed{};
-
-  bool operator==(const FileIdentity& other) const {
-    return exists == other.exists && device == other.device && inode == other.inode &&
-           size == other.size && modified.tv_sec == other.modified.tv_sec &&
-           modified.tv_nsec == other.modified.tv_nsec && changed.tv_sec == other.changed.tv_sec &&
-           changed.tv_nsec == other.changed.tv_nsec;
-  }
-};
-
-FileIdentity IdentityOf(const std::string& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return {};
-  return {true, info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
-}
-
 bool ReadWhole(int fd, std::string& out) {
   char buffer[65536];
   for (;;) {
@@ -173,26 +149,21 @@ class FileRegistry final : public IRegistry {
     return kSuccess;
   }
 
-  // Re-reads the file when another process (or another instance here) replaced it. A file that
-  // does not parse keeps failing until someone repairs it by hand; it is never written over.
+  // Reads the file afresh on every call: another process may have replaced it, and a file's
+  // identity (inode, size, coarse timestamps) cannot tell two quick replacements apart. The file
+  // is small and the launcher asks it a handful of questions per run. A file that does not parse
+  // keeps failing until someone repairs it by hand; it is never written over.
   ErrorCode Refresh() {
-    FileIdentity now = IdentityOf(path_);
-    if (loaded_ && now == identity_) return problem_.empty() ? kSuccess : kErrorBadDb;
-    loaded_ = true;
-    identity_ = now;
     problem_.clear();
-    if (!now.exists) {
+    std::string text;
+    int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
       document_ = {};
       return kSuccess;
     }
-    std::string text;
-    int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     const bool read = fd >= 0 && ReadWhole(fd, text);
     if (fd >= 0) close(fd);
-    if (!read) {
-      loaded_ = false;
-      return kErrorAccessDenied;
-    }
+    if (!read) return kErrorAccessDenied;
     std::string why;
     auto parsed = RegistryDocument::Parse(text, why);
     if (!parsed) {
@@ -216,15 +187,12 @@ class FileRegistry final : public IRegistry {
       unlink(temporary.c_str());
       return error == ENOSPC ? kErrorDiskFull : kErrorAccessDenied;
     }
-    identity_ = IdentityOf(path_);
     return kSuccess;
   }
 
   const std::string path_;
   std::mutex mutex_;
   RegistryDocument document_;
-  FileIdentity identity_;
-  bool loaded_ = false;
   std::string problem_;
 };
 
