@@ -18,4 +18,8 @@ set +e
 code=$?
 set -e
 echo "Setup.exe exited with status $code"
+echo "Installed products on the example machine:"
+"$bin/qel-machine" products
+echo "Files of Example Notes:"
+"$bin/qel-machine" files "{6A1C2E5B-3F0D-4B8E-9C71-2D4E5F6A7B80}" || true
 exit $code
