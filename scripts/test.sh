@@ -14,5 +14,12 @@ run_suite() {
 echo "== plain build"
 run_suite "$root/build"
 echo "== address and undefined-behaviour sanitizers"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_suite "$root/build-asan" -DQEL_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug
+# Child processes (the launcher and the inspector run by the scenarios) inherit these settings.
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
+run_suite "$root/build-asan" -DQEL_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+
+echo "== thread sanitizer on the threaded parts (message loop, named objects, UI messages, execution host)"
+cmake -S "$root" -B "$root/build-tsan" -G Ninja -DQEL_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$root/build-tsan" -j"$(nproc)" --target test_platform test_uimsg ConfigurableScript HooklessScript
+(cd "$root/build-tsan" && ctest --output-on-failure -R 'test_platform|test_uimsg' --timeout 900)
