@@ -105,7 +105,21 @@ std::string ToLower(std::string_view text) { return MapCase(text, Lower); }
 std::string ToUpper(std::string_view text) { return MapCase(text, Upper); }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() == b.size() && a == b) return true;
+  if (a == b) return true;
+  // Path lookups compare one name against every entry of a folder: plain ASCII needs neither
+  // the case tables nor an allocation.
+  const auto isAscii = [](std::string_view s) {
+    for (const char c : s)
+      if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+  };
+  if (isAscii(a) && isAscii(b)) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (Lower(static_cast<char32_t>(a[i])) != Lower(static_cast<char32_t>(b[i]))) return false;
+    }
+    return true;
+  }
   return ToLower(a) == ToLower(b);
 }
 

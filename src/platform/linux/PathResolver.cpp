@@ -99,12 +99,11 @@ std::optional<std::string> FindEntry(const std::string& folder, const std::strin
   if (EntryExists(JoinHostPath(folder, name))) return name;
   DirHandle dir(opendir(folder.c_str()));
   if (!dir) return std::nullopt;
-  const std::string folded = FoldCase(name);
   std::optional<std::string> found;
   while (const dirent* entry = readdir(dir.get())) {
     const std::string_view entryName = entry->d_name;
     if (entryName == "." || entryName == "..") continue;
-    if (FoldCase(entryName) != folded) continue;
+    if (!EqualsIgnoringCase(entryName, name)) continue;
     if (!found || entryName < *found) found = std::string(entryName);
   }
   return found;
