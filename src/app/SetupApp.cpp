@@ -110,6 +110,9 @@ void CSetupApp::InitInstance(const std::string& programPath, const std::vector<s
 
 void CSetupApp::RunPhases() {
   m_nResult = InitializationPhase();
+  // The patch part sits above the chain's library, so its step of the initialisation runs here,
+  // right after the chain's part of that phase succeeded.
+  if (m_nResult == 0) m_nResult = PatchModeInitialisation();
   if (m_nResult != 0) return;
   m_nResult = RunWizard();
   if (m_nResult != 0) return;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/ErrorCodes.h"
 
@@ -77,6 +78,24 @@ struct ExternalUi {
   void* context = nullptr;
 };
 
+// What a patch sequencing record names: a patch package, or an XML description of one.
+inline constexpr std::uint32_t kPatchDataFilePath = 0;
+inline constexpr std::uint32_t kPatchDataXmlPath = 1;
+
+// One patch of a sequencing request. Sequencing answers, per record, status 0 and the order
+// (from 0) when the patch applies, else kPatchTargetNotFound (or the error that kept the patch
+// from being read) and order -1.
+struct PatchSequenceRecord {
+  std::string patchData;
+  std::uint32_t dataType = kPatchDataFilePath;
+  std::int32_t order = -1;
+  std::uint32_t status = 0;
+};
+
+// Targets of a patch application.
+inline constexpr int kInstallTypeNetworkImage = 1;    // a package of an administrative image
+inline constexpr int kInstallTypeSingleInstance = 2;  // an installed product, by product code
+
 class IInstallerService {
  public:
   virtual ~IInstallerService() = default;
@@ -148,8 +167,21 @@ class IInstallerService {
 
   virtual ErrorCode CloseHandle(InstallerHandle handle) = 0;
 
-  // Patch sequencing and application belong here too; they come with the patch work and are
-  // not offered yet.
+  // Which of the patches apply to the product installed per machine, and in which order:
+  // patches of one family by their sequence, otherwise in the order given. kUnknownProduct
+  // when no such product is installed per machine.
+  virtual ErrorCode DeterminePatchSequence(const std::string& productCode,
+                                           std::vector<PatchSequenceRecord>& records) = 0;
+  // The same for the package file of an administrative image; kInstallPackageOpenFailed when
+  // the package cannot be read.
+  virtual ErrorCode DetermineApplicablePatches(const std::string& packagePath,
+                                               std::vector<PatchSequenceRecord>& records) = 0;
+  // Applies a patch package to an installed product (kInstallTypeSingleInstance, `target` a
+  // product code) or to an image package (kInstallTypeNetworkImage, `target` its path): 0 or
+  // 3010, kPatchTargetNotFound when the patch is not for it, kInstallPackageInvalid for an
+  // unreadable patch, or another failure. The applied patch is recorded with the product.
+  virtual ErrorCode ApplyPatch(const std::string& patchPackage, const std::string& target,
+                               int installType, const std::string& commandLine) = 0;
 };
 
 IInstallerService& Installer();
