@@ -45,6 +45,14 @@ class LinuxInstallerService : public IInstallerService {
   int QueryFeatureState(const std::string& productCode, const std::string& feature) override;
   ErrorCode CloseHandle(InstallerHandle handle) override;
 
+  // Patches: LinuxInstallerPatches.cpp.
+  ErrorCode DeterminePatchSequence(const std::string& productCode,
+                                   std::vector<PatchSequenceRecord>& records) override;
+  ErrorCode DetermineApplicablePatches(const std::string& packagePath,
+                                       std::vector<PatchSequenceRecord>& records) override;
+  ErrorCode ApplyPatch(const std::string& patchPackage, const std::string& target, int installType,
+                       const std::string& commandLine) override;
+
  private:
   struct SessionEntry {
     std::shared_ptr<Session> session;
