@@ -185,10 +185,12 @@ void CancelWalk(CUtlXSetupMsi& item) {
   }
 }
 
-std::uint32_t InstallChain() {
+}  // namespace
+
+std::uint32_t InstallChain(SetupMessagePoster poster) {
   if (const auto result = ManageSourceFiles(true); result != kResultSuccess) return result;
   std::uint32_t result = kResultSuccess;
-  CUtlXSetupMsi item(&::SendSetupMessage);
+  CUtlXSetupMsi item(poster);
   if (item.Select("") != 0) {
     std::uint32_t last = kResultSuccess;
     do {
@@ -209,9 +211,11 @@ std::uint32_t InstallChain() {
     } while (item.Xml().CounterNext());
   }
   ManageSourceFiles(false);
-  RemoveUserFiles(&::SendSetupMessage);
+  RemoveUserFiles(poster);
   return result;
 }
+
+namespace {
 
 std::uint32_t AfterExecuteChainAdminBody(void*) {
   std::uint32_t result = CopySupportFiles();
@@ -299,7 +303,7 @@ std::uint32_t ExecuteChain() {
   if (properties.IsAdminAction()) {
     result = AdminChain();
   } else {
-    result = InstallChain();
+    result = InstallChain(&::SendSetupMessage);
     if (IsSuccessResult(result)) ChainComplete();
   }
   CleanUpInstallFolder(properties);
