@@ -165,6 +165,7 @@ ErrorCode LinuxFileService::CreateFolder(const std::string& path) {
   if (mkdir(resolved.hostPath.c_str(), 0777) != 0) {
     return DesktopErrorFromErrno(errno, kErrorPathNotFound);
   }
+  NoteEntryAdded(resolved.hostPath);
   return kSuccess;
 }
 
@@ -176,6 +177,7 @@ ErrorCode LinuxFileService::RemoveFolder(const std::string& path) {
   if (lstat(resolved.hostPath.c_str(), &info) != 0) return DesktopErrorFromErrno(errno);
   if (!S_ISDIR(info.st_mode)) return kErrorDirectory;
   if (rmdir(resolved.hostPath.c_str()) != 0) return DesktopErrorFromErrno(errno);
+  NoteEntryRemoved(resolved.hostPath);
   return kSuccess;
 }
 
@@ -187,6 +189,7 @@ ErrorCode LinuxFileService::DeleteFile(const std::string& path) {
   if (S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (S_ISREG(info.st_mode) && IsReadOnly(info)) return kErrorAccessDenied;
   if (unlink(resolved.hostPath.c_str()) != 0) return DesktopErrorFromErrno(errno);
+  NoteEntryRemoved(resolved.hostPath);
   return kSuccess;
 }
 
@@ -207,7 +210,9 @@ ErrorCode LinuxFileService::CopyFile(const std::string& from, const std::string&
       targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
     return kErrorSharingViolation;  // the desktop refuses to copy a file onto itself
   }
-  return CopyHostFile(source.hostPath, target.hostPath, progress);
+  const ErrorCode copied = CopyHostFile(source.hostPath, target.hostPath, progress);
+  if (copied == kSuccess) NoteEntryAdded(target.hostPath);
+  return copied;
 }
 
 ErrorCode LinuxFileService::MoveFile(const std::string& from, const std::string& to) {
@@ -235,6 +240,8 @@ ErrorCode LinuxFileService::MoveFile(const std::string& from, const std::string&
   const std::string targetHost = JoinHostPath(ParentOf(target.hostPath), parsedTarget.components.back());
   if (targetHost == source.hostPath) return kSuccess;
   if (renameat2(AT_FDCWD, source.hostPath.c_str(), AT_FDCWD, targetHost.c_str(), RENAME_NOREPLACE) == 0) {
+    NoteEntryRemoved(source.hostPath);
+    NoteEntryAdded(targetHost);
     return kSuccess;
   }
   if (errno == EEXIST) return kErrorAlreadyExists;
@@ -242,7 +249,9 @@ ErrorCode LinuxFileService::MoveFile(const std::string& from, const std::string&
   // Another volume: the desktop moves files by copying them, but not folders.
   if (!S_ISREG(sourceInfo.st_mode)) return kErrorNotSameDevice;
   if (const ErrorCode error = CopyHostFile(source.hostPath, targetHost, {})) return error;
+  NoteEntryAdded(targetHost);
   if (unlink(source.hostPath.c_str()) != 0) return DesktopErrorFromErrno(errno);
+  NoteEntryRemoved(source.hostPath);
   return kSuccess;
 }
 
@@ -301,7 +310,9 @@ ErrorCode LinuxFileService::WriteFile(const std::string& path, const std::string
   if (const ErrorCode error = temp.Create(resolved.hostPath, 0666)) return error;
   if (replaces && fchmod(temp.Fd(), existing.st_mode & 07777) != 0) return DesktopErrorFromErrno(errno);
   if (const ErrorCode error = WriteAll(temp.Fd(), bytes.data(), bytes.size())) return error;
-  return temp.Commit();
+  const ErrorCode committed = temp.Commit();
+  if (committed == kSuccess) NoteEntryAdded(resolved.hostPath);
+  return committed;
 }
 
 ErrorCode LinuxFileService::OpenAppend(const std::string& path, bool truncate,
@@ -312,6 +323,7 @@ ErrorCode LinuxFileService::OpenAppend(const std::string& path, bool truncate,
   const int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
   UniqueFd fd(open(resolved.hostPath.c_str(), flags, 0666));
   if (!fd) return DesktopErrorFromErrno(errno, kErrorPathNotFound);
+  NoteEntryAdded(resolved.hostPath);
   out = std::make_unique<LinuxAppendFile>(std::move(fd));
   return kSuccess;
 }

@@ -6,6 +6,8 @@
 
 #include <cctype>
 #include <filesystem>
+#include <mutex>
+#include <unordered_map>
 
 #include "platform/linux/DesktopNames.h"
 
@@ -95,19 +97,110 @@ std::string JoinHostPath(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+namespace {
+
+struct FolderState {
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec changed{};
+  bool operator==(const FolderState& other) const {
+    return device == other.device && inode == other.inode && changed.tv_sec == other.changed.tv_sec &&
+           changed.tv_nsec == other.changed.tv_nsec;
+  }
+};
+
+std::optional<FolderState> StateOf(const std::string& folder) {
+  struct stat info {};
+  if (stat(folder.c_str(), &info) != 0) return std::nullopt;
+  return FolderState{info.st_dev, info.st_ino, info.st_mtim};
+}
+
+// The folded names of one folder, each with the entry it stands for (the first in byte order
+// when several differ only in case).
+struct FolderListing {
+  FolderState state;
+  std::unordered_map<std::string, std::string> byFoldedName;
+
+  void Add(const std::string& name) {
+    auto [slot, inserted] = byFoldedName.try_emplace(FoldCase(name), name);
+    if (!inserted && name < slot->second) slot->second = name;
+  }
+};
+
+class FolderNameCache {
+ public:
+  std::optional<std::string> Find(const std::string& folder, const std::string& name) {
+    const auto state = StateOf(folder);
+    if (!state) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    auto listing = listings_.find(folder);
+    if (listing == listings_.end() || !(listing->second.state == *state)) {
+      auto scanned = Scan(folder, *state);
+      if (!scanned) return std::nullopt;
+      if (listings_.size() >= kMaxFolders) listings_.clear();
+      listing = listings_.insert_or_assign(folder, std::move(*scanned)).first;
+    }
+    const auto found = listing->second.byFoldedName.find(FoldCase(name));
+    if (found == listing->second.byFoldedName.end()) return std::nullopt;
+    return found->second;
+  }
+
+  void Changed(const std::string& hostPath, bool added) {
+    const auto slash = hostPath.find_last_of('/');
+    if (slash == std::string::npos) return;
+    const std::string folder = slash == 0 ? "/" : hostPath.substr(0, slash);
+    const std::string name = hostPath.substr(slash + 1);
+    std::lock_guard lock(mutex_);
+    const auto listing = listings_.find(folder);
+    if (listing == listings_.end()) return;
+    const auto state = StateOf(folder);
+    if (!state) {
+      listings_.erase(listing);
+      return;
+    }
+    listing->second.state = *state;
+    if (added) {
+      listing->second.Add(name);
+    } else {
+      // Another spelling of the same name may remain; a rescan finds it.
+      const auto entry = listing->second.byFoldedName.find(FoldCase(name));
+      if (entry != listing->second.byFoldedName.end() && entry->second == name) listings_.erase(listing);
+    }
+  }
+
+ private:
+  static constexpr std::size_t kMaxFolders = 256;
+
+  static std::optional<FolderListing> Scan(const std::string& folder, const FolderState& state) {
+    DirHandle dir(opendir(folder.c_str()));
+    if (!dir) return std::nullopt;
+    FolderListing listing{state, {}};
+    while (const dirent* entry = readdir(dir.get())) {
+      const std::string_view entryName = entry->d_name;
+      if (entryName == "." || entryName == "..") continue;
+      listing.Add(std::string(entryName));
+    }
+    return listing;
+  }
+
+  std::mutex mutex_;
+  std::unordered_map<std::string, FolderListing> listings_;
+};
+
+FolderNameCache& NameCache() {
+  static FolderNameCache cache;
+  return cache;
+}
+
+}  // namespace
+
 std::optional<std::string> FindEntry(const std::string& folder, const std::string& name) {
   if (EntryExists(JoinHostPath(folder, name))) return name;
-  DirHandle dir(opendir(folder.c_str()));
-  if (!dir) return std::nullopt;
-  std::optional<std::string> found;
-  while (const dirent* entry = readdir(dir.get())) {
-    const std::string_view entryName = entry->d_name;
-    if (entryName == "." || entryName == "..") continue;
-    if (!EqualsIgnoringCase(entryName, name)) continue;
-    if (!found || entryName < *found) found = std::string(entryName);
-  }
-  return found;
+  return NameCache().Find(folder, name);
 }
+
+void NoteEntryAdded(const std::string& hostPath) { NameCache().Changed(hostPath, true); }
+void NoteEntryRemoved(const std::string& hostPath) { NameCache().Changed(hostPath, false); }
 
 PathResolver::PathResolver(std::shared_ptr<const SimulatedMachine> machine)
     : machine_(std::move(machine)) {}

@@ -74,6 +74,15 @@ std::string JoinHostPath(const std::string& folder, const std::string& name);
 
 // The name of the entry of `folder` that `name` designates (exact, else without regard to case),
 // or nothing when there is none.
+//
+// A name that is not there exactly is looked up in a listing of the folder kept from an earlier
+// scan, for as long as the folder's change time says nobody else changed it; without that, every
+// new file would scan its whole folder and filling a folder would take quadratic time. The file
+// service reports its own changes (NoteEntryAdded, NoteEntryRemoved), which keep the listing
+// current. A change by another process within the same clock tick as one of ours can go unseen
+// until the folder changes again.
 std::optional<std::string> FindEntry(const std::string& folder, const std::string& name);
+void NoteEntryAdded(const std::string& hostPath);
+void NoteEntryRemoved(const std::string& hostPath);
 
 }  // namespace qel::platform
