@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/MessageBox.h"
+
 // The type word of a UI message: the kind in the top byte, message-box style bits below it (only
 // the box kinds read them). The installer's public kinds come first; 0x92 to 0x96 are the
 // launcher's own and never reach the installer service.
@@ -31,19 +33,19 @@ inline constexpr std::uint32_t SETUPMESSAGE_ITEMEND = 0x94000000;
 inline constexpr std::uint32_t SETUPMESSAGE_CHAINEND = 0x95000000;
 inline constexpr std::uint32_t SETUPMESSAGE_CANCEL = 0x96000000;
 
-// Message-box styles and answers of the desktop.
-inline constexpr std::uint32_t kBoxOk = 0x00;
-inline constexpr std::uint32_t kBoxYesNo = 0x04;
-inline constexpr std::uint32_t kBoxIconStop = 0x10;
-inline constexpr std::uint32_t kBoxIconQuestion = 0x20;
-inline constexpr std::uint32_t kBoxIconExclamation = 0x30;
+// Message-box styles and answers, in the handler's words for the platform's values.
+inline constexpr std::uint32_t kBoxOk = platform::kMbOk;
+inline constexpr std::uint32_t kBoxYesNo = platform::kMbYesNo;
+inline constexpr std::uint32_t kBoxIconStop = platform::kMbIconError;
+inline constexpr std::uint32_t kBoxIconQuestion = platform::kMbIconQuestion;
+inline constexpr std::uint32_t kBoxIconExclamation = platform::kMbIconWarning;
 
 inline constexpr int kAnswerNone = 0;
-inline constexpr int kAnswerOk = 1;
-inline constexpr int kAnswerCancel = 2;
-inline constexpr int kAnswerAbort = 3;
-inline constexpr int kAnswerYes = 6;
-inline constexpr int kAnswerNo = 7;
+inline constexpr int kAnswerOk = platform::kIdOk;
+inline constexpr int kAnswerCancel = platform::kIdCancel;
+inline constexpr int kAnswerAbort = platform::kIdAbort;
+inline constexpr int kAnswerYes = platform::kIdYes;
+inline constexpr int kAnswerNo = platform::kIdNo;
 
 // Item-start answer when a cancel was pending: the item does not run and counts as cancelled.
 inline constexpr int kAnswerItemCancelled = 1602;

@@ -53,18 +53,12 @@ class ChainElementsTest : public testing::Test {
     return text;
   }
   bool Installed(const char* code) const {
-    const std::string command = "QEL_MACHINE='" + machine_.Root() + "' '" + std::getenv("QEL_BUILD_BIN") +
-                                "/qel-machine' features '" + code + "' >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    int status = -1;
+    test::InspectMachine(machine_, std::string("features '") + code + "'", &status);
+    return status == 0;
   }
   std::string C(const std::string& relative) const { return machine_.Root() + "/drive_c/" + relative; }
-  std::string SavedItem(const char* code) const {
-    const std::string saved = machine_.ReadHostFile(C("run.log.xml")).value_or("");
-    const auto at = saved.find(std::string("productcode=\"") + code + "\"");
-    if (at == std::string::npos) return {};
-    const auto start = saved.rfind('<', at);
-    return saved.substr(start, saved.find('>', at) - start);
-  }
+  std::string SavedItem(const char* code) const { return test::SavedChainItem(machine_, C("run.log"), code); }
 
   test::TempMachine machine_;
   test::SetupFolder setup_{machine_, "Setup", "ConfigurableScript"};

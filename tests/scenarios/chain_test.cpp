@@ -61,20 +61,9 @@ class ChainTest : public testing::Test {
   std::string Product(const char* name, const std::string& relative = "main.txt") const {
     return machine_.Root() + "/drive_c/Program Files/" + name + "/" + relative;
   }
-  std::string Products() const {
-    const std::string out = machine_.Root() + "/products.txt";
-    const std::string command = "QEL_MACHINE='" + machine_.Root() + "' '" + std::getenv("QEL_BUILD_BIN") +
-                                "/qel-machine' products > '" + out + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return machine_.ReadHostFile(out).value_or("");
-  }
-  // The start tag of the element that carries `code` in the chain document saved beside the log.
+  std::string Products() const { return test::InspectMachine(machine_, "products"); }
   std::string SavedItem(const char* code) const {
-    const std::string saved = machine_.ReadHostFile(machine_.Root() + "/drive_c/run.log.xml").value_or("");
-    const auto at = saved.find(std::string("productcode=\"") + code + "\"");
-    if (at == std::string::npos) return {};
-    const auto start = saved.rfind('<', at);
-    return saved.substr(start, saved.find('>', at) - start);
+    return test::SavedChainItem(machine_, machine_.Root() + "/drive_c/run.log", code);
   }
 
   test::TempMachine machine_;

@@ -113,6 +113,23 @@ LauncherRun SetupFolder::Run(const std::vector<std::string>& arguments,
   return run;
 }
 
+std::string InspectMachine(const TempMachine& machine, const std::string& arguments, int* exitStatus) {
+  const std::string out = machine.Root() + "/inspector.txt";
+  const std::string command = "QEL_MACHINE='" + machine.Root() + "' '" + BuildBin() + "/qel-machine' " + arguments +
+                              " > '" + out + "' 2>/dev/null";
+  const int status = std::system(command.c_str());
+  if (exitStatus) *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return machine.ReadHostFile(out).value_or("");
+}
+
+std::string SavedChainItem(const TempMachine& machine, const std::string& logHostPath, const std::string& productCode) {
+  const std::string saved = machine.ReadHostFile(logHostPath + ".xml").value_or("");
+  const auto at = saved.find("productcode=\"" + productCode + "\"");
+  if (at == std::string::npos) return {};
+  const auto start = saved.rfind('<', at);
+  return saved.substr(start, saved.find('>', at) - start);
+}
+
 std::string SetupXmlWith(const std::map<std::string, std::string>& properties, const std::string& body) {
   std::string xml = "<QEL><Properties>";
   for (const auto& [name, value] : properties)

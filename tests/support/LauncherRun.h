@@ -47,6 +47,14 @@ class SetupFolder {
   std::string desktopFolder_;
 };
 
+// What build/bin/qel-machine prints for `arguments` on this machine ("products", "features
+// CODE", ...); `exitStatus` gets its exit status when given.
+std::string InspectMachine(const TempMachine& machine, const std::string& arguments, int* exitStatus = nullptr);
+
+// The start tag of the element that carries `productCode` in a chain document saved beside a
+// log (desktop path of the log + ".xml" read through the host), or "" when there is none.
+std::string SavedChainItem(const TempMachine& machine, const std::string& logHostPath, const std::string& productCode);
+
 // A Setup.xml with the given properties (name, value) and body inside <QEL>.
 std::string SetupXmlWith(const std::map<std::string, std::string>& properties, const std::string& body = "");
 
