@@ -60,51 +60,23 @@ class Parser {
     return true;
   }
 
-  std::optional<bool> Imp() {
-    auto left = Eqv();
-    while (left && Keyword("IMP")) {
-      auto right = Eqv();
+  // One level of left-associative logical operators: operands of the next tighter level joined
+  // by `keyword`.
+  template <typename Operand, typename Combine>
+  std::optional<bool> Chain(Operand operand, const char* keyword, Combine combine) {
+    auto left = (this->*operand)();
+    while (left && Keyword(keyword)) {
+      auto right = (this->*operand)();
       if (!right) return std::nullopt;
-      left = !*left || *right;
+      left = combine(*left, *right);
     }
     return left;
   }
-  std::optional<bool> Eqv() {
-    auto left = Xor();
-    while (left && Keyword("EQV")) {
-      auto right = Xor();
-      if (!right) return std::nullopt;
-      left = (*left == *right);
-    }
-    return left;
-  }
-  std::optional<bool> Xor() {
-    auto left = Or();
-    while (left && Keyword("XOR")) {
-      auto right = Or();
-      if (!right) return std::nullopt;
-      left = (*left != *right);
-    }
-    return left;
-  }
-  std::optional<bool> Or() {
-    auto left = And();
-    while (left && Keyword("OR")) {
-      auto right = And();
-      if (!right) return std::nullopt;
-      left = *left || *right;
-    }
-    return left;
-  }
-  std::optional<bool> And() {
-    auto left = Not();
-    while (left && Keyword("AND")) {
-      auto right = Not();
-      if (!right) return std::nullopt;
-      left = *left && *right;
-    }
-    return left;
-  }
+  std::optional<bool> Imp() { return Chain(&Parser::Eqv, "IMP", [](bool l, bool r) { return !l || r; }); }
+  std::optional<bool> Eqv() { return Chain(&Parser::Xor, "EQV", [](bool l, bool r) { return l == r; }); }
+  std::optional<bool> Xor() { return Chain(&Parser::Or, "XOR", [](bool l, bool r) { return l != r; }); }
+  std::optional<bool> Or() { return Chain(&Parser::And, "OR", [](bool l, bool r) { return l || r; }); }
+  std::optional<bool> And() { return Chain(&Parser::Not, "AND", [](bool l, bool r) { return l && r; }); }
   std::optional<bool> Not() {
     if (Keyword("NOT")) {
       auto inner = Not();

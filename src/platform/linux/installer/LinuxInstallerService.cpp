@@ -1,5 +1,8 @@
 #include "platform/linux/installer/LinuxInstallerService.h"
 
+#include "platform/SystemInfo.h"
+#include "platform/TimeFormat.h"
+
 #include <ctime>
 
 #include "platform/Platform.h"
@@ -18,14 +21,7 @@ namespace {
 
 constexpr std::uint32_t kLogModeProperties = 0x400;
 
-std::string LogStamp() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[40];
-  std::strftime(text, sizeof text, "%m/%d/%Y  %H:%M:%S", &local);
-  return text;
-}
+std::string LogStamp() { return FormatTime("%m/%d/%Y  %H:%M:%S", SystemInfo().Now()); }
 
 std::string CurrentUser() { return CurrentMachine()->UserName(); }
 

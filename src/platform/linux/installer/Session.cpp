@@ -1,5 +1,8 @@
 #include "platform/linux/installer/Session.h"
 
+#include "platform/SystemInfo.h"
+#include "platform/TimeFormat.h"
+
 #include <cstdlib>
 #include <ctime>
 
@@ -19,14 +22,7 @@ std::string FolderOf(const std::string& path) {
 
 std::string UserName() { return CurrentMachine()->UserName(); }
 
-std::string Today() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y%m%d", &local);
-  return text;
-}
+std::string Today() { return FormatTime("%Y%m%d", SystemInfo().Now()); }
 
 }  // namespace
 
