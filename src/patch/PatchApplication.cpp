@@ -38,33 +38,6 @@ void SetCancelEnabled(bool enabled) {
   if (IWizardWindow* window = ApplicationMainWindow()) window->Refresh(kRefreshCancelButton, enabled ? 1 : 0);
 }
 
-// The chain start block of the log, as the install chain writes it, over the `Msp` elements.
-void StartPatchChain(bool admin) {
-  CUtlX patches;
-  auto& xml = patches.Xml();
-  if (xml.SelectNodes("//QEL/Patches/Msp") == 0) return;
-  int total = 0, executed = 0;
-  std::string list = "Execute Chain:\r\n";
-  do {
-    ++total;
-    if (xml.GetAttribute("scheduled") != "1") continue;
-    ++executed;
-    list += std::to_string(executed) + "\tProduct: " + xml.GetAttribute("productcode") + "\tFile: " +
-            xml.GetAttribute("file") + "\r\n";
-  } while (xml.CounterNext() == 1);
-  if (admin) {
-    ++total, ++executed;
-    list += std::to_string(executed) + "\tProduct: After Admin Action\tFile: After Admin Action\r\n";
-  }
-  CUtlXLogFile& log = GlobalLog();
-  log.WriteLine("\r\n");
-  log.WriteLine(kLogSeparator);
-  log.WriteLine(kLogSeparator);
-  log.WriteLine("=== Install Chain Start");
-  LogTimed(std::to_string(executed) + " of " + std::to_string(total) + " items will be executed");
-  log.WriteLine(list);
-}
-
 // Failed patches are left for the final page as "Msp.Error.N".
 void EndPatchChain() {
   CUtlX patches;
@@ -110,7 +83,10 @@ std::uint32_t ApplyPatch(CUtlX& patch) {
   log.WriteLine(admin ? separator + "\r\nMsiApplyPatch()\r\n" + name + "\r\n" + file + "\r\n" + cmdLine
                       : separator + "\r\nMsiApplyPatch()\r\n" + file + "\r\n" + cmdLine);
 
+  CSetupUIHandler& handler = TheSetupUIHandler();
+  handler.StartPatchItem(xml.GetAttribute("progresstext"));
   std::uint32_t result = platform::Installer().ApplyPatch(file, name, installType, cmdLine);
+  handler.EndPatchItem();
 
   xml.SetAttribute("result", std::to_string(result));
   xml.SetAttribute("resulttext", GetResultText(result, "Msi.dll"));
@@ -126,7 +102,7 @@ std::uint32_t ApplyPatches() {
   CUtlXProperty properties;
   if (properties.IsPatchModeOnly() && CUtlX().Select("//QEL/Patches/Msp") == 0) return platform::kPatchTargetNotFound;
 
-  StartPatchChain(AdminInstallRequested(properties));
+  TheSetupUIHandler().StartPatchChain();
   std::uint32_t overall = 0;
   bool cancelDisabled = false;
   bool stopped = false;

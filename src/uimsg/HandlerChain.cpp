@@ -36,6 +36,13 @@ bool CountItem(CXMLFileManagerInterface& cursor, ChainCount& count) {
   return true;
 }
 
+void CountAdminAction(ChainCount& count) {
+  ++count.total;
+  ++count.toExecute;
+  count.list += FormatSetupText("%d\tProduct: %s\tFile: %s\r\n", count.toExecute, "After Admin Action",
+                                "After Admin Action");
+}
+
 ChainCount CountChain(bool adminInstall) {
   ChainCount count;
   CXMLFileManagerInterface items;
@@ -52,12 +59,20 @@ ChainCount CountChain(bool adminInstall) {
     }
     if (index < itemCount) items.CounterNext();
   }
-  if (adminInstall) {
-    ++count.total;
-    ++count.toExecute;
-    count.list += FormatSetupText("%d\tProduct: %s\tFile: %s\r\n", count.toExecute,
-                                  "After Admin Action", "After Admin Action");
-  }
+  if (adminInstall) CountAdminAction(count);
+  return count;
+}
+
+// The patches in document order; `found` tells whether there is any.
+ChainCount CountPatches(bool adminInstall, bool& found) {
+  ChainCount count;
+  CXMLFileManagerInterface patches;
+  found = patches.SelectNodes("//QEL/Patches/Msp") > 0;
+  if (!found) return count;
+  do {
+    CountItem(patches, count);
+  } while (patches.CounterNext() != 0);
+  if (adminInstall) CountAdminAction(count);
   return count;
 }
 
@@ -74,7 +89,7 @@ std::vector<std::string> SplitFields(std::string_view text, char separator) {
 
 }  // namespace
 
-int CSetupUIHandler::OnChainStart() {
+void CSetupUIHandler::ResetChainCounters() {
   percent_ = 0.0f;
   itemIndex_ = 0;
   itemsToRun_ = 0;
@@ -85,19 +100,74 @@ int CSetupUIHandler::OnChainStart() {
   context_ = &kUiContextNone;
   itemKind_.clear(), itemName_.clear();
   actionName_.clear(), actionPrefix_.clear(), actionDescription_.clear();
+}
 
-  const ChainCount count = CountChain(adminInstall_);
-  itemsToRun_ = count.inPercent;
-
+void CSetupUIHandler::LogChainStart(const std::string& list, int toExecute, int total) {
   log_.WriteLine("\r\n");
   log_.WriteLine(kLogSeparator);
   log_.WriteLine(kLogSeparator);
   log_.WriteLine("=== Install Chain Start");
-  LogTimed(FormatSetupText("%d of %d items will be executed", count.toExecute, count.total));
-  log_.WriteLine(count.list);
+  LogTimed(FormatSetupText("%d of %d items will be executed", toExecute, total));
+  log_.WriteLine(list);
+}
 
+int CSetupUIHandler::OnChainStart() {
+  ResetChainCounters();
+  const ChainCount count = CountChain(adminInstall_);
+  itemsToRun_ = count.inPercent;
+  LogChainStart(count.list, count.toExecute, count.total);
   multiplier_ = adminInstall_ ? 3.0f : 5.0f;
   return kAnswerOk;
+}
+
+void CSetupUIHandler::StartPatchChain() {
+  std::lock_guard lock(mutex_);
+  ResetChainCounters();
+  bool found = false;
+  const ChainCount count = CountPatches(adminInstall_, found);
+  if (!found) return;
+  itemsToRun_ = count.inPercent;
+  LogChainStart(count.list, count.toExecute, count.total);
+  multiplier_ = adminInstall_ ? 3.0f : 5.0f;
+}
+
+void CSetupUIHandler::StartPatchItem(const std::string& caption) {
+  Output out;
+  IWizardWindow* window = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    forward_ = scripting_ = stepOnActionData_ = false;
+    cancelRequested_ = false;
+    totalText_ = caption;
+    if (!captionFinal_ && caption.empty()) totalText_ = properties_.GetProperty("Str.ProgressText.Default");
+    lastProgress_ = {};
+    itemKind_.clear(), itemName_.clear();
+    actionName_.clear(), actionPrefix_.clear(), actionDescription_.clear();
+    ResetProgressBar(out);
+    ++itemIndex_;
+    position_ = step_ = totalTicks_ = 0;
+    window = mainWindow_;
+  }
+  out.Run(window, *this);
+}
+
+void CSetupUIHandler::EndPatchItem() {
+  Output out;
+  IWizardWindow* window = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    EndItemCounters(out);
+    window = mainWindow_;
+  }
+  out.Run(window, *this);
+}
+
+void CSetupUIHandler::ResetProgressBar(Output& out) {
+  out.Window([control = progressControl_](IWizardWindow&) {
+    if (!control) return;
+    control->SetRange(0, 0);
+    control->SetPosition(0);
+  });
 }
 
 int CSetupUIHandler::OnItemStart(std::string_view text, Output& out) {
@@ -136,11 +206,7 @@ int CSetupUIHandler::OnItemStart(std::string_view text, Output& out) {
   if (itemKind_ == "SetupCacheSource_CopyAllFiles") ++itemsToRun_;
   if (itemKind_ == "SetupCacheSource_DeleteAllFiles" && itemsDone_ == 0) itemsDone_ = 1;
 
-  out.Window([control = progressControl_](IWizardWindow&) {
-    if (!control) return;
-    control->SetRange(0, 0);
-    control->SetPosition(0);
-  });
+  ResetProgressBar(out);
   position_ = step_ = totalTicks_ = 0;
   if (adminInstall_ && captionFinal_) multiplier_ = 1.0f;
   ++itemIndex_;
@@ -170,6 +236,14 @@ int CSetupUIHandler::OnItemStart(std::string_view text, Output& out) {
 
 int CSetupUIHandler::OnItemEnd(std::string_view text, Output& out) {
   const std::int32_t code = ParseDecimalOrZero(text);
+  EndItemCounters(out);
+  log_.WriteLine(FormatSetupText("%s: %s\r\n=== %s%s\r\n", itemKind_, itemName_,
+                                 GetResultText(static_cast<std::uint32_t>(code)), kLogSeparator));
+  repairNode_ = false;
+  return kAnswerOk;
+}
+
+void CSetupUIHandler::EndItemCounters(Output& out) {
   basePercent_ = static_cast<std::int32_t>(std::trunc(percent_));
   if (!adminInstall_ && !cancelRequested_ && itemKind_ != "Executable" && !captionFinal_) ++itemsDone_;
   if (cancelRequested_) {
@@ -183,10 +257,6 @@ int CSetupUIHandler::OnItemEnd(std::string_view text, Output& out) {
     out.Window([](IWizardWindow& window) { window.Refresh(kRefreshCancelButton, 1); });
   }
   if (chainRunning_) cancelRequested_ = false;
-  log_.WriteLine(FormatSetupText("%s: %s\r\n=== %s%s\r\n", itemKind_, itemName_,
-                                 GetResultText(static_cast<std::uint32_t>(code)), kLogSeparator));
-  repairNode_ = false;
-  return kAnswerOk;
 }
 
 int CSetupUIHandler::OnChainEnd(std::string_view text) {

@@ -52,6 +52,13 @@ class CSetupUIHandler {
 
   SetupUIHandlerHooks hooks;
 
+  // The patch application's progress blocks: the install chain's counters and log, driven by
+  // the patch phase itself rather than by UI messages. The chain start logs nothing when there
+  // is no patch; an item starts with its caption.
+  void StartPatchChain();
+  void StartPatchItem(const std::string& caption);
+  void EndPatchItem();
+
   // The window is going away: the handler stops sending it anything (and drops its progress bar).
   void ForgetWindow(const IWizardWindow* window);
 
@@ -108,6 +115,10 @@ class CSetupUIHandler {
   int OnActionData(std::string_view text, Output& out);
   int OnCommonData(std::string_view text, Output& out);
   int OnChainStart();
+  void ResetChainCounters();
+  void LogChainStart(const std::string& list, int toExecute, int total);
+  void ResetProgressBar(Output& out);
+  void EndItemCounters(Output& out);
   int OnItemStart(std::string_view text, Output& out);
   int OnItemEnd(std::string_view text, Output& out);
   int OnChainEnd(std::string_view text);

@@ -252,5 +252,44 @@ TEST(HandlerDefault, UnknownKindsAreLogged) {
             std::string::npos);
 }
 
+const char* const kPatches =
+    "<Patches>"
+    "<Msp order=\"0\" name=\"{A}\" file=\"c:\\p\\one.msp\" scheduled=\"1\"/>"
+    "<Msp order=\"1\" name=\"{B}\" productcode=\"{B}\" file=\"c:\\p\\two.msp\" scheduled=\"0\"/>"
+    "<Msp order=\"1\" name=\"{C}\" file=\"c:\\p\\three.msp\" scheduled=\"1\"/>"
+    "</Patches>";
+
+TEST(HandlerPatchChain, CountsAndLogsThePatchesAndStepsItemsWithoutMessages) {
+  UiMachine ui(LoggedRun({{"Str.ProgressText.Default", "Updating"}}), kPatches);
+  CSetupUIHandler handler;
+  handler.Handle(&kUiContextLauncher, INSTALLMESSAGE_INITIALIZE, "");
+  handler.StartPatchChain();
+  EXPECT_EQ(handler.State().itemsToRun, 2);
+  EXPECT_TRUE(handler.State().chainRunning);
+  EXPECT_NE(ReadLog("C:\\Logs\\run.log").find("]: 2 of 3 items will be executed\r\nExecute Chain:\r\n"
+                                              "1\tProduct: \tFile: c:\\p\\one.msp\r\n"
+                                              "2\tProduct: \tFile: c:\\p\\three.msp\r\n"),
+            std::string::npos) << ReadLog("C:\\Logs\\run.log");
+
+  // An item without a caption of its own shows the default progress text.
+  handler.StartPatchItem("");
+  EXPECT_EQ(handler.State().totalText, "Updating");
+  EXPECT_EQ(handler.State().itemIndex, 1);
+  handler.EndPatchItem();
+  EXPECT_EQ(handler.State().itemsDone, 1);
+  handler.StartPatchItem("Patching two");
+  EXPECT_EQ(handler.State().totalText, "Patching two");
+  EXPECT_EQ(handler.State().itemIndex, 2);
+}
+
+TEST(HandlerPatchChain, NothingToApplyLogsNothing) {
+  UiMachine ui(LoggedRun());
+  CSetupUIHandler handler;
+  handler.Handle(&kUiContextLauncher, INSTALLMESSAGE_INITIALIZE, "");
+  handler.StartPatchChain();
+  EXPECT_TRUE(handler.State().chainRunning);
+  EXPECT_EQ(ReadLog("C:\\Logs\\run.log").find("Install Chain Start"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace qel
