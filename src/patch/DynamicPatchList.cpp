@@ -18,6 +18,9 @@ void ShowTooManyPatches() {
                            std::to_string(kMaxDynamicPatches) +
                            " patches to install.\n\nRemove some .msp files before continuing.";
   LogTimed("More than " + std::to_string(kMaxDynamicPatches) + " patch files; no dynamic patch is used");
+  // An unattended run must never stop for a box; the log line above tells its story.
+  CUtlXProperty properties;
+  if (properties.GetProperty("QEL.NoModalDialogs") == "1" || properties.GetUILevel() < 3) return;
   platform::ShowMessageBox(text, "Setup", platform::kMbOk);
 }
 

@@ -18,16 +18,6 @@ constexpr const char* kEnglish =
     "<Property name=\"FROM_LANGUAGE\" value=\"loaded\"/>"
     "</Properties></QEL>";
 
-std::string ReadUtf16Log(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::string text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    if (bytes[i + 1] == 0) text += bytes[i];  // the logs here are ASCII
-  }
-  return text;
-}
-
 class StartupTest : public testing::Test {
  protected:
   explicit StartupTest(const std::string& hooks = "ConfigurableScript") : setup_(machine_, "Setup", hooks) {
@@ -35,7 +25,7 @@ class StartupTest : public testing::Test {
     setup_.WriteLanguage("EN", kEnglish);
   }
   std::string LogPath() const { return machine_.Root() + "/drive_c/run.log"; }
-  std::string Log() const { return ReadUtf16Log(LogPath()); }
+  std::string Log() const { return test::ReadRunLog(LogPath()); }
   test::LauncherRun Run(std::vector<std::string> arguments, std::map<std::string, std::string> env = {}) const {
     arguments.insert(arguments.begin(), {"/l*v", "C:\\run.log"});
     env.emplace("QEL_TEST_HOOK_TRACE", machine_.Root() + "/hooks.txt");

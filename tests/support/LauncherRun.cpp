@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -128,6 +129,16 @@ std::string SavedChainItem(const TempMachine& machine, const std::string& logHos
   if (at == std::string::npos) return {};
   const auto start = saved.rfind('<', at);
   return saved.substr(start, saved.find('>', at) - start);
+}
+
+std::string ReadRunLog(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    if (bytes[i + 1] == 0) text += bytes[i];
+  }
+  return text;
 }
 
 std::string SetupXmlWith(const std::map<std::string, std::string>& properties, const std::string& body) {

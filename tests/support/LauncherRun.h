@@ -55,6 +55,9 @@ std::string InspectMachine(const TempMachine& machine, const std::string& argume
 // log (desktop path of the log + ".xml" read through the host), or "" when there is none.
 std::string SavedChainItem(const TempMachine& machine, const std::string& logHostPath, const std::string& productCode);
 
+// The text of a run's log (UTF-16LE on disk), for logs that hold only ASCII.
+std::string ReadRunLog(const std::string& hostPath);
+
 // A Setup.xml with the given properties (name, value) and body inside <QEL>.
 std::string SetupXmlWith(const std::map<std::string, std::string>& properties, const std::string& body = "");
 
