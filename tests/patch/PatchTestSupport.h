@@ -28,13 +28,14 @@ struct PatchSpec {
   std::vector<std::pair<std::string, std::string>> files;  // File key -> new content
   std::string family;
   std::string sequence;
+  std::string title = "Patch";  // the summary's Subject, the patch's display name
 };
 
 // Writes the patch package at `hostPath`; fails the test when msibuild refuses.
 inline void WritePatch(const std::string& hostPath, const PatchSpec& spec) {
   std::remove(hostPath.c_str());
   const std::string msp = Quote(hostPath);
-  ASSERT_TRUE(RunTool("msibuild " + msp + " -s Patch Qel " + Quote(spec.targets) + " " + Quote(spec.patchCode)));
+  ASSERT_TRUE(RunTool("msibuild " + msp + " -s " + Quote(spec.title) + " Qel " + Quote(spec.targets) + " " + Quote(spec.patchCode)));
   if (!spec.files.empty()) {
     ASSERT_TRUE(RunTool("msibuild " + msp + " -q " + Quote("CREATE TABLE `PatchFile` (`File` CHAR(72) NOT NULL PRIMARY KEY `File`)")));
   }

@@ -3,6 +3,7 @@
 //   qel-machine products        one line per product: code, state, name, version, install location
 //   qel-machine features CODE   one line per feature of the product: name, state
 //   qel-machine files CODE      the product's installed files, as desktop paths
+//   qel-machine patches CODE    the patches applied to the product, in order: code, title
 //
 // Fields are separated by tabs. The machine is the one QEL_MACHINE names (else the user's
 // default machine). An unknown product or command ends with a message on stderr and exit code 1.
@@ -28,7 +29,7 @@ const char* FeatureStateName(int state) {
 }
 
 int Usage() {
-  std::cerr << "usage: qel-machine products | features PRODUCTCODE | files PRODUCTCODE\n";
+  std::cerr << "usage: qel-machine products | features PRODUCTCODE | files PRODUCTCODE | patches PRODUCTCODE\n";
   return 2;
 }
 
@@ -67,6 +68,12 @@ int main(int argc, char** argv) {
     const ProductRecord* record = FindOrComplain(products, argv[2]);
     if (record == nullptr) return 1;
     for (const auto& file : record->files) std::cout << file.path << '\n';
+    return 0;
+  }
+  if (command == "patches" && argc == 3) {
+    const ProductRecord* record = FindOrComplain(products, argv[2]);
+    if (record == nullptr) return 1;
+    for (const auto& patch : record->patches) std::cout << patch.code << '\t' << patch.title << '\n';
     return 0;
   }
   return Usage();

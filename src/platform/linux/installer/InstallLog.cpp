@@ -2,6 +2,8 @@
 
 #include "platform/InstallerService.h"
 #include "platform/Platform.h"
+#include "platform/SystemInfo.h"
+#include "platform/TimeFormat.h"
 
 namespace qel::platform::installer {
 namespace {
@@ -12,6 +14,8 @@ void PutUnit(std::string& out, std::uint32_t unit) {
 }
 
 }  // namespace
+
+std::string LogStamp() { return FormatTime("%m/%d/%Y  %H:%M:%S", SystemInfo().Now()); }
 
 std::string Utf8ToUtf16Le(const std::string& utf8) {
   std::string out;

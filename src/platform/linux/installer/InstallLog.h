@@ -11,6 +11,9 @@ namespace qel::platform::installer {
 
 std::string Utf8ToUtf16Le(const std::string& utf8);
 
+// The date and time on the lines that open and close a run's part of the log.
+std::string LogStamp();
+
 class InstallLog {
  public:
   // An empty path or mode 0 logs nothing. Without the append attribute the file is started

@@ -9,6 +9,7 @@
 
 #include "platform/InstallerService.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/linux/installer/CabinetExtractor.h"
 #include "platform/linux/installer/InstallerCodes.h"
 #include "platform/linux/installer/PackageReader.h"
@@ -220,6 +221,10 @@ std::vector<InstallRun::PlannedFile> InstallRun::FilesToInstall() const {
     auto holds = session_.Evaluate(component->condition);
     if (holds && !*holds) continue;
     std::string target = session_.FileTarget(file);
+    if (session_.PatchPayload(file.id) != nullptr) {
+      planned.push_back({&file, target});
+      continue;
+    }
     if (before.count(file.component)) {
       // Unversioned files carry nothing to compare: a repair restores what is missing, and
       // mode "a" rewrites everything.
@@ -319,6 +324,7 @@ int InstallRun::StageCabinets(const std::vector<PlannedFile>& files, std::set<st
   const Package& package = session_.GetPackage();
   std::map<const MediaRow*, std::set<std::string>> wanted;
   for (const auto& file : files) {
+    if (session_.PatchPayload(file.row->id) != nullptr) continue;
     if (!package.FileIsCompressed(*file.row)) continue;
     const MediaRow* media = nullptr;
     for (const auto& row : package.media) {
@@ -364,8 +370,11 @@ int InstallRun::StageCabinets(const std::vector<PlannedFile>& files, std::set<st
 }
 
 int InstallRun::PlaceOne(const PlannedFile& file, const std::set<std::string>& staged) {
-  bool fromCabinet = staged.count(file.row->id) != 0;
-  std::string from = fromCabinet ? stagingDesktop_ + "\\" + file.row->id : UncompressedSource(*file.row);
+  const std::string* payload = session_.PatchPayload(file.row->id);
+  bool fromCabinet = payload == nullptr && staged.count(file.row->id) != 0;
+  std::string from = payload != nullptr ? *payload
+                     : fromCabinet      ? stagingDesktop_ + "\\" + file.row->id
+                                        : UncompressedSource(*file.row);
   if (!fromCabinet && !Exists(from))
     return ReportError("Error 1308. Source file not found: " + from);
   for (int attempt = 0;; ++attempt) {
@@ -470,6 +479,25 @@ ProductRecord InstallRun::BuildRecord() const {
   return record;
 }
 
+// The patch goes into the installer's cache beside the product's package, so that a repair
+// without the patch's source can still lay its payload down. Applying it again keeps one entry.
+int InstallRun::RecordPatchBeingApplied(ProductRecord& record) {
+  const auto& patch = session_.PatchBeingApplied();
+  if (!patch) return kActionSuccess;
+  for (const auto& known : record.patches)
+    if (EqualsNoCase(known.code, patch->code)) return kActionSuccess;
+  std::string cache = "C:\\Windows\\Installer";
+  std::string local = cache + "\\" + StripBraces(patch->code) + ".msp";
+  ErrorCode cached = transaction_->CreateFolders(cache);
+  if (cached == kSuccess) cached = transaction_->PlaceFile(session_.PatchBeingAppliedPath(), local, true);
+  if (cached != kSuccess)
+    return ReportError("Error 1310. Error writing to file: " + local + ". Verify that you have access to that directory.");
+  AppliedPatch applied = *patch;
+  applied.localPackage = local;
+  record.patches.push_back(std::move(applied));
+  return kActionSuccess;
+}
+
 int InstallRun::CommitProduct() {
   if (admin_) {
     transaction_->Commit();
@@ -480,6 +508,10 @@ int InstallRun::CommitProduct() {
     const auto& installed = session_.InstalledProduct();
     if (!installed->localPackage.empty() && transaction_->RemoveFile(installed->localPackage) != kSuccess)
       return ReportError("Error 1310. Error writing to file: " + installed->localPackage + ".");
+    for (const auto& patch : installed->patches) {
+      if (!patch.localPackage.empty() && transaction_->RemoveFile(patch.localPackage) != kSuccess)
+        return ReportError("Error 1310. Error writing to file: " + patch.localPackage + ".");
+    }
     updated.Remove(session_.ProductCode());
   } else {
     ProductRecord record = BuildRecord();
@@ -493,6 +525,7 @@ int InstallRun::CommitProduct() {
                            ". Verify that you have access to that directory.");
       record.localPackage = local;
     }
+    if (int recorded = RecordPatchBeingApplied(record); recorded != kActionSuccess) return recorded;
     // The cache folder belongs to the machine, not to the product.
     std::erase_if(record.folders, [](const std::string& folder) {
       return folder == "C:\\Windows" || folder == "C:\\Windows\\Installer";

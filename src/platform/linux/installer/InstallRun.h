@@ -42,6 +42,7 @@ class InstallRun : public ActionRunner {
   int PlaceOne(const PlannedFile& file, const std::set<std::string>& staged);
   std::string UncompressedSource(const FileRow& file) const;
   int CommitProduct();
+  int RecordPatchBeingApplied(ProductRecord& record);
   ProductRecord BuildRecord() const;
   bool Removing() const;
   bool Admin() const { return admin_; }

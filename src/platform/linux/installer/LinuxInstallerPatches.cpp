@@ -6,9 +6,11 @@
 
 #include "platform/Platform.h"
 #include "platform/TextCase.h"
-#include "platform/linux/installer/DirectoryResolver.h"
+#include "platform/linux/installer/ImagePatchRun.h"
+#include "platform/linux/installer/InstallLog.h"
 #include "platform/linux/installer/InstallerCodes.h"
 #include "platform/linux/installer/LinuxInstallerService.h"
+#include "platform/linux/installer/Messenger.h"
 #include "platform/linux/installer/PackageReader.h"
 #include "platform/linux/installer/PatchPackage.h"
 #include "platform/linux/installer/ProductDatabase.h"
@@ -67,93 +69,6 @@ bool InstalledPerMachine(const ProductDatabase& database, const std::string& pro
   return record != nullptr && record->context == "machine";
 }
 
-// Writes every payload next to its target first, then moves them into place, so a patch whose
-// payload is damaged changes nothing.
-ErrorCode ReplaceFiles(const std::string& patchHost, const std::vector<std::pair<std::string, std::string>>& keyToHostTarget) {
-  std::vector<std::pair<std::string, std::string>> staged;
-  auto discard = [&] {
-    std::error_code ignored;
-    for (const auto& s : staged) std::filesystem::remove(s.first, ignored);
-  };
-  for (const auto& [key, target] : keyToHostTarget) {
-    const std::string temporary = target + ".qelpatch";
-    staged.emplace_back(temporary, target);
-    if (const ErrorCode error = ExtractStream(patchHost, key, temporary)) {
-      discard();
-      return error == kInstallSourceCorrupt ? kInstallPackageInvalid : error;
-    }
-  }
-  for (const auto& [temporary, target] : staged) {
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-      discard();
-      return kInstallFailure;
-    }
-  }
-  return kSuccess;
-}
-
-ErrorCode PatchInstalledProduct(const std::string& patchHost, const PatchPackage& patch, const std::string& productCode) {
-  ProductDatabase database;
-  if (ProductDatabase::Load(database) != kSuccess) return kInstallFailure;
-  const ProductRecord* found = database.Find(productCode);
-  if (found == nullptr) return kUnknownProduct;
-  if (!patch.Targets(productCode)) return kPatchTargetNotFound;
-  ProductRecord record = *found;
-
-  // A payload for a file the product did not install (a feature left out) has nothing to
-  // replace.
-  std::vector<std::pair<std::string, std::string>> targets;
-  for (const auto& key : patch.fileKeys) {
-    for (const auto& file : record.files) {
-      if (file.key != key) continue;
-      std::string host;
-      if (Files().ToHostPath(file.path, host) != kSuccess) return kInstallFailure;
-      targets.emplace_back(key, host);
-    }
-  }
-  if (const ErrorCode error = ReplaceFiles(patchHost, targets)) return error;
-
-  bool known = false;
-  for (const auto& code : record.patches) known = known || ToUpper(code) == ToUpper(patch.patchCode);
-  if (!known) record.patches.push_back(patch.patchCode);
-  database.Put(std::move(record));
-  return database.Save() == kSuccess ? kSuccess : kInstallFailure;
-}
-
-ErrorCode PatchImagePackage(const std::string& patchHost, const PatchPackage& patch, const std::string& packagePath) {
-  std::string packageHost;
-  if (Files().ToHostPath(packagePath, packageHost) != kSuccess) return kInstallPackageOpenFailed;
-  Package package;
-  if (ReadPackage(packageHost, package) != kSuccess) return kInstallPackageOpenFailed;
-  if (!patch.Targets(package.Property("ProductCode"))) return kPatchTargetNotFound;
-
-  const bool shortNames = (package.wordCount & kSummarySourceShortNames) != 0;
-  DirectoryLayout layout;
-  if (const ErrorCode error = ResolveDirectories(package, [](const std::string&) { return std::string(); },
-                                                 shortNames, layout)) {
-    return error;
-  }
-  const std::filesystem::path imageRoot = std::filesystem::path(packageHost).parent_path();
-  std::vector<std::pair<std::string, std::string>> targets;
-  for (const auto& key : patch.fileKeys) {
-    for (const auto& file : package.files) {
-      if (file.id != key) continue;
-      const ComponentRow* component = package.FindComponent(file.component);
-      if (component == nullptr) continue;
-      const auto dir = layout.directories.find(component->directory);
-      if (dir == layout.directories.end()) continue;
-      std::string relative = dir->second.sourceRelative + PickName(file.fileName, shortNames);
-      for (char& c : relative) if (c == '\\') c = '/';
-      const std::filesystem::path host = imageRoot / relative;
-      if (!std::filesystem::exists(host)) continue;
-      targets.emplace_back(key, host.string());
-    }
-  }
-  return ReplaceFiles(patchHost, targets);
-}
-
 }  // namespace
 
 ErrorCode LinuxInstallerService::DeterminePatchSequence(const std::string& productCode,
@@ -176,16 +91,47 @@ ErrorCode LinuxInstallerService::DetermineApplicablePatches(const std::string& p
 }
 
 ErrorCode LinuxInstallerService::ApplyPatch(const std::string& patchPackage, const std::string& target, int installType,
-                                            const std::string& /*commandLine: the payload replaces whole files*/) {
-  std::string patchHost;
-  if (Files().ToHostPath(patchPackage, patchHost) != kSuccess || !std::filesystem::is_regular_file(patchHost)) {
+                                            const std::string& commandLine) {
+  PatchRequest request;
+  request.packagePath = patchPackage;
+  if (Files().ToHostPath(patchPackage, request.hostPath) != kSuccess || !std::filesystem::is_regular_file(request.hostPath)) {
     return kInstallPackageOpenFailed;
   }
-  PatchPackage patch;
-  if (ReadPatchPackage(patchHost, patch) != kSuccess) return kInstallPackageInvalid;
-  if (installType == kInstallTypeSingleInstance) return PatchInstalledProduct(patchHost, patch, target);
-  if (installType == kInstallTypeNetworkImage) return PatchImagePackage(patchHost, patch, target);
-  return kErrorInvalidParameter;
+  if (ReadPatchPackage(request.hostPath, request.patch) != kSuccess) return kInstallPackageInvalid;
+  if (installType == kInstallTypeNetworkImage) return RunImagePatch(request, target);
+  if (installType != kInstallTypeSingleInstance) return kErrorInvalidParameter;
+
+  auto properties = ParsePropertyCommandLine(commandLine);
+  if (!properties) return kInvalidCommandLine;
+  ProductDatabase database;
+  if (ProductDatabase::Load(database) != kSuccess) return kBadConfiguration;
+  const ProductRecord* record = database.Find(target);
+  if (record == nullptr) return kUnknownProduct;
+  if (!request.patch.Targets(target)) return kPatchTargetNotFound;
+  // A patch is a maintenance run of the product from its cached package, with the payload in
+  // place of the files it names.
+  return RunInstall(record->localPackage, *properties, commandLine, record->installSource, &request);
+}
+
+ErrorCode LinuxInstallerService::RunImagePatch(const PatchRequest& request, const std::string& packagePath) {
+  std::string packageHost;
+  if (Files().ToHostPath(packagePath, packageHost) != kSuccess) return kInstallPackageOpenFailed;
+  Package package;
+  if (ReadPackage(packageHost, package) != kSuccess) return kInstallPackageOpenFailed;
+  if (!request.patch.Targets(package.Property("ProductCode"))) return kPatchTargetNotFound;
+
+  if (!BeginRun()) return kInstallAlreadyRunning;
+  Settings settings = CurrentSettings();
+  InstallLog log(settings.logPath, settings.logMode, settings.logAppend);
+  Messenger messenger(settings.ui, log);
+  log.WriteLine("=== Logging started: " + LogStamp() + " ===");
+  log.WriteLine("******* Product: " + packagePath);
+  log.WriteLine("******* Patch: " + request.packagePath);
+  const ErrorCode result = ImagePatchRun(package, packagePath, request.hostPath, request.patch, messenger).Run();
+  log.WriteLine("MainEngineThread is returning " + std::to_string(result));
+  log.WriteLine("=== Logging stopped: " + LogStamp() + " ===");
+  EndRun();
+  return result;
 }
 
 }  // namespace qel::platform::installer

@@ -13,6 +13,7 @@
 #include "platform/linux/installer/InstallRun.h"
 #include "platform/linux/installer/InstallerCodes.h"
 #include "platform/linux/installer/Messenger.h"
+#include "platform/linux/installer/PatchPayloads.h"
 #include "platform/linux/installer/PackageReader.h"
 #include "platform/linux/installer/ProductDatabase.h"
 
@@ -20,8 +21,6 @@ namespace qel::platform::installer {
 namespace {
 
 constexpr std::uint32_t kLogModeProperties = 0x400;
-
-std::string LogStamp() { return FormatTime("%m/%d/%Y  %H:%M:%S", SystemInfo().Now()); }
 
 std::string CurrentUser() { return CurrentMachine()->UserName(); }
 
@@ -38,9 +37,21 @@ std::optional<std::string> SelectAllTable(const std::string& query) {
   return table;
 }
 
+// The product keeps the content its patches gave it through every later maintenance. A cached
+// patch that has gone or broken is skipped with a line in the log: the files then keep what is on
+// the disk, or come back from the product's source when they are missing.
+void AddRecordedPatchPayloads(const ProductRecord& product, PatchPayloadFolder& payloads, InstallLog& log) {
+  for (const auto& applied : product.patches) {
+    if (applied.localPackage.empty()) continue;
+    std::string host;
+    PatchPackage patch;
+    bool readable = Files().ToHostPath(applied.localPackage, host) == kSuccess &&
+                    ReadPatchPackage(host, patch) == kSuccess && payloads.Add(host, patch.fileKeys) == kSuccess;
+    if (!readable) log.WriteLine("The cached patch " + applied.localPackage + " of " + applied.code + " cannot be read; its files are left as they are.");
+  }
+}
+
 }  // namespace
-
-
 
 InstallerHandle LinuxInstallerService::Register(Entry entry) {
   std::lock_guard lock(mutex_);
@@ -99,20 +110,30 @@ ErrorCode LinuxInstallerService::ConfigureProduct(const std::string& productCode
   return RunInstall(record->localPackage, *properties, commandLine, record->installSource);
 }
 
+bool LinuxInstallerService::BeginRun() {
+  std::lock_guard lock(mutex_);
+  if (installing_) return false;
+  installing_ = true;
+  return true;
+}
+
+void LinuxInstallerService::EndRun() {
+  std::lock_guard lock(mutex_);
+  installing_ = false;
+}
+
 ErrorCode LinuxInstallerService::RunInstall(const std::string& packagePath, const PropertyList& properties,
                                             const std::string& commandLine,
-                                            const std::string& sourceOverride) {
-  {
-    std::lock_guard lock(mutex_);
-    if (installing_) return kInstallAlreadyRunning;
-    installing_ = true;
-  }
+                                            const std::string& sourceOverride, const PatchRequest* patch) {
+  if (!BeginRun()) return kInstallAlreadyRunning;
   Settings settings = CurrentSettings();
   InstallLog log(settings.logPath, settings.logMode, settings.logAppend);
   Messenger messenger(settings.ui, log);
   log.WriteLine("=== Logging started: " + LogStamp() + " ===");
   log.WriteLine("******* Product: " + packagePath);
+  if (patch != nullptr) log.WriteLine("******* Patch: " + patch->packagePath);
   log.WriteLine("******* CommandLine: " + commandLine);
+  PatchPayloadFolder payloads;
 
   ErrorCode result = kSuccess;
   [&] {
@@ -145,6 +166,18 @@ ErrorCode LinuxInstallerService::RunInstall(const std::string& packagePath, cons
     }
     if (installed && !installed->installLocation.empty() && session->GetProperty("INSTALLDIR").empty())
       session->SetProperty("INSTALLDIR", installed->installLocation);
+    if (installed && !admin) AddRecordedPatchPayloads(*installed, payloads, log);
+    if (patch != nullptr) {
+      result = payloads.Add(patch->hostPath, patch->patch.fileKeys);
+      if (result != kSuccess) {
+        messenger.Error("This patch package could not be opened. Verify that the patch package exists and that "
+                        "it is a valid patch package.", 0x10);
+        return;
+      }
+      session->SetProperty("PATCH", patch->packagePath);
+      session->SetPatchBeingApplied({patch->patch.patchCode, patch->patch.title, {}}, patch->packagePath);
+    }
+    session->SetPatchPayloads(payloads.Payloads());
     InstallRun run(*session, messenger, products);
     result = run.Run();
     if (settings.logMode & kLogModeProperties)
@@ -153,8 +186,7 @@ ErrorCode LinuxInstallerService::RunInstall(const std::string& packagePath, cons
 
   log.WriteLine("MainEngineThread is returning " + std::to_string(result));
   log.WriteLine("=== Logging stopped: " + LogStamp() + " ===");
-  std::lock_guard lock(mutex_);
-  installing_ = false;
+  EndRun();
   return result;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/InstallerService.h"
+#include "platform/linux/installer/PatchPackage.h"
 #include "platform/linux/installer/PropertyCommandLine.h"
 #include "platform/linux/installer/Session.h"
 
@@ -81,8 +82,19 @@ class LinuxInstallerService : public IInstallerService {
     bool logAppend = true;
   };
 
+  // A patch applied by a maintenance run of its target product.
+  struct PatchRequest {
+    std::string packagePath;  // desktop path of the .msp
+    std::string hostPath;
+    PatchPackage patch;
+  };
   ErrorCode RunInstall(const std::string& packagePath, const PropertyList& properties,
-                       const std::string& commandLine, const std::string& sourceOverride);
+                       const std::string& commandLine, const std::string& sourceOverride,
+                       const PatchRequest* patch = nullptr);
+  // LinuxInstallerPatches.cpp: replaces the files of an administrative image's package.
+  ErrorCode RunImagePatch(const PatchRequest& patch, const std::string& packagePath);
+  bool BeginRun();
+  void EndRun();
   InstallerHandle Register(Entry entry);
   template <typename T>
   T* Find(InstallerHandle handle);

@@ -135,6 +135,47 @@ ErrorCode ReadPatchDescription(const std::string& hostPath, PatchPackage& out) {
   return Validated(out);
 }
 
+std::vector<std::pair<std::string, std::string>> ImagePackagePatches(const std::string& packageHostPath) {
+  std::vector<std::pair<std::string, std::string>> patches;
+  std::vector<std::vector<std::string>> rows;
+  if (ReadTableRows(packageHostPath, "AppliedPatch", rows) != kSuccess) return patches;
+  for (const auto& row : rows) {
+    if (row.size() >= 2) patches.emplace_back(row[0], row[1]);
+  }
+  return patches;
+}
+
+ErrorCode RecordPatchInImagePackage(const std::string& packageHostPath, const PatchPackage& patch) {
+  for (const auto& [code, title] : ImagePackagePatches(packageHostPath)) {
+    if (SameCode(code, patch.patchCode)) return kSuccess;
+  }
+  GErrorHolder error;
+  GObjectPtr<LibmsiDatabase> db(libmsi_database_new(packageHostPath.c_str(), LIBMSI_DB_FLAGS_TRANSACT, nullptr, &error.out));
+  if (!db) return kInstallPackageInvalid;
+  auto run = [&](const char* sql, LibmsiRecord* parameters) {
+    GErrorHolder queryError, executeError, closeError;
+    GObjectPtr<LibmsiQuery> query(libmsi_query_new(db.get(), sql, &queryError.out));
+    if (!query || !libmsi_query_execute(query.get(), parameters, &executeError.out)) return false;
+    libmsi_query_close(query.get(), &closeError.out);
+    return true;
+  };
+  GErrorHolder tableError;
+  if (!libmsi_database_is_table_persistent(db.get(), "AppliedPatch", &tableError.out) &&
+      !run("CREATE TABLE `AppliedPatch` (`PatchCode` CHAR(38) NOT NULL, `Title` CHAR(0) PRIMARY KEY `PatchCode`)",
+           nullptr)) {
+    return kInstallFailure;
+  }
+  // Parameters, not text in the query: a title may hold quotes.
+  GObjectPtr<LibmsiRecord> row(libmsi_record_new(2));
+  if (!row || !libmsi_record_set_string(row.get(), 1, patch.patchCode.c_str()) ||
+      !libmsi_record_set_string(row.get(), 2, patch.title.c_str())) {
+    return kInstallFailure;
+  }
+  if (!run("INSERT INTO `AppliedPatch` (`PatchCode`, `Title`) VALUES (?, ?)", row.get())) return kInstallFailure;
+  GErrorHolder commitError;
+  return libmsi_database_commit(db.get(), &commitError.out) ? kSuccess : kInstallFailure;
+}
+
 int CompareSequences(const std::string& a, const std::string& b) {
   std::stringstream left(a), right(b);
   std::string l, r;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ErrorCodes.h"
@@ -21,6 +22,10 @@
 //     <SequenceData><PatchFamily>F</PatchFamily><ProductCode>{...}</ProductCode>
 //       <Sequence>1.0.2</Sequence></SequenceData>
 //   </MsiPatch>
+//
+// A patched administrative image remembers its patches in its package: the table
+// `AppliedPatch` (PatchCode CHAR(38) primary key, Title CHAR(0)) holds one row per patch laid
+// onto the image's files. Packages that were never patched have no such table.
 namespace qel::platform::installer {
 
 struct PatchSequenceEntry {
@@ -44,6 +49,12 @@ struct PatchPackage {
 // kInstallPackageInvalid when the file is not a database or names no patch code or target.
 ErrorCode ReadPatchPackage(const std::string& hostPath, PatchPackage& out);
 ErrorCode ReadPatchDescription(const std::string& hostPath, PatchPackage& out);
+
+// Adds the patch's row to `AppliedPatch` of the package at a host path (creating the table),
+// once per patch code. The package is changed in place: callers give it a copy to change.
+ErrorCode RecordPatchInImagePackage(const std::string& packageHostPath, const PatchPackage& patch);
+// The rows of `AppliedPatch`, code and title; none for a package without the table.
+std::vector<std::pair<std::string, std::string>> ImagePackagePatches(const std::string& packageHostPath);
 
 // Dotted decimal sequences compared part by part ("1.10" after "1.9"); -1, 0 or 1.
 int CompareSequences(const std::string& a, const std::string& b);

@@ -90,7 +90,9 @@ std::string ProductDatabase::Serialize() const {
     for (const auto& file : product.files)
       out << "file\t" << Escape(file.key) << '\t' << Escape(file.path) << '\n';
     for (const auto& folder : product.folders) out << "folder\t" << Escape(folder) << '\n';
-    for (const auto& patch : product.patches) out << "patch\t" << Escape(patch) << '\n';
+    for (const auto& patch : product.patches)
+      out << "patch\t" << Escape(patch.code) << '\t' << Escape(patch.title) << '\t' << Escape(patch.localPackage)
+          << '\n';
     out << "end\n";
   }
   return out.str();
@@ -129,8 +131,10 @@ bool ProductDatabase::Parse(const std::string& text, ProductDatabase& out) {
       current->folders.push_back(fields[1]);
       continue;
     }
-    if (key == "patch" && fields.size() == 2) {
-      current->patches.push_back(fields[1]);
+    // Databases written before titles and cached copies were kept name the code alone.
+    if (key == "patch" && (fields.size() == 2 || fields.size() == 4)) {
+      current->patches.push_back({fields[1], fields.size() == 4 ? fields[2] : std::string(),
+                                  fields.size() == 4 ? fields[3] : std::string()});
       continue;
     }
     bool known = false;

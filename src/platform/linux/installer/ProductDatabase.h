@@ -22,6 +22,14 @@ struct InstalledFile {
   std::string path;  // desktop path
 };
 
+// A patch applied to the product: its code, its display name, and the copy of the patch package
+// kept in the installer's cache so that later maintenance can lay its payload down again.
+struct AppliedPatch {
+  std::string code;
+  std::string title;
+  std::string localPackage;  // desktop path; empty when no copy was kept
+};
+
 struct ProductRecord {
   std::string productCode;
   std::string name;
@@ -38,7 +46,7 @@ struct ProductRecord {
   std::vector<InstalledFeature> features;
   std::vector<InstalledFile> files;
   std::vector<std::string> folders;  // folders the installer created, parents first
-  std::vector<std::string> patches;
+  std::vector<AppliedPatch> patches;  // in the order they were applied
 };
 
 class ProductDatabase {

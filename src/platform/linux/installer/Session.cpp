@@ -147,6 +147,16 @@ std::optional<bool> Session::Evaluate(const std::string& condition) const {
   return EvaluateCondition(condition, context);
 }
 
+const std::string* Session::PatchPayload(const std::string& fileKey) const {
+  auto found = patchPayloads_.find(fileKey);
+  return found == patchPayloads_.end() ? nullptr : &found->second;
+}
+
+void Session::SetPatchBeingApplied(AppliedPatch patch, std::string packagePath) {
+  patchBeingApplied_ = std::move(patch);
+  patchBeingAppliedPath_ = std::move(packagePath);
+}
+
 std::string Session::FileTarget(const FileRow& file) const {
   const ComponentRow* component = package_.FindComponent(file.component);
   if (component == nullptr) return {};

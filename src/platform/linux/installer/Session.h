@@ -53,6 +53,16 @@ class Session {
   bool IsStandardFolder(const std::string& directory) const;
   bool ShortNames() const { return (package_.wordCount & kSummarySourceShortNames) != 0; }
 
+  // Patch payloads for this run: File key -> desktop path of the new content. A file named here
+  // is laid down from its payload instead of the package's source, and rewritten whenever the
+  // product keeps it, whatever REINSTALLMODE says.
+  void SetPatchPayloads(std::map<std::string, std::string> payloads) { patchPayloads_ = std::move(payloads); }
+  const std::string* PatchPayload(const std::string& fileKey) const;
+  // The patch this run applies, recorded with the product (and its package cached) on success.
+  void SetPatchBeingApplied(AppliedPatch patch, std::string packagePath);
+  const std::optional<AppliedPatch>& PatchBeingApplied() const { return patchBeingApplied_; }
+  const std::string& PatchBeingAppliedPath() const { return patchBeingAppliedPath_; }
+
  private:
   void SetStandardProperties(int uiLevel);
   int InstalledFeatureState(const std::string& feature) const;
@@ -67,6 +77,9 @@ class Session {
   FeatureStates features_;
   std::set<std::string> standardFolders_;
   bool costed_ = false;
+  std::map<std::string, std::string> patchPayloads_;
+  std::optional<AppliedPatch> patchBeingApplied_;
+  std::string patchBeingAppliedPath_;
 };
 
 // "hh:mm:ss" of the local time, as the installer's action lines show it.
