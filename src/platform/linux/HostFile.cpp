@@ -104,6 +104,25 @@ ErrorCode SiblingTempFile::Commit() {
   return kSuccess;
 }
 
+NewHostFile::~NewHostFile() {
+  if (!path_.empty()) unlink(path_.c_str());
+}
+
+ErrorCode NewHostFile::Create(const std::string& path, mode_t mode) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0) return errno == EEXIST ? kErrorFileExists : DesktopErrorFromErrno(errno, kErrorPathNotFound);
+  fd_ = UniqueFd(fd);
+  path_ = path;
+  return kSuccess;
+}
+
+ErrorCode NewHostFile::Commit() {
+  // Closing reports delayed write errors (a full disk on some file systems).
+  if (close(fd_.Release()) != 0) return DesktopErrorFromErrno(errno);
+  path_.clear();
+  return kSuccess;
+}
+
 ErrorCode WriteAll(int fd, const char* bytes, std::size_t size) {
   while (size > 0) {
     const ssize_t written = write(fd, bytes, size);
@@ -117,15 +136,11 @@ ErrorCode WriteAll(int fd, const char* bytes, std::size_t size) {
   return kSuccess;
 }
 
-ErrorCode CopyHostFile(const std::string& from, const std::string& to, const CopyProgress& progress) {
-  UniqueFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in) return DesktopErrorFromErrno(errno);
-  struct stat source {};
-  if (fstat(in.Get(), &source) != 0) return DesktopErrorFromErrno(errno);
-  if (S_ISDIR(source.st_mode)) return kErrorAccessDenied;
+namespace {
 
-  SiblingTempFile temp;
-  if (const ErrorCode error = temp.Create(to, 0600)) return error;
+// Copies the open `in` into `out` (a SiblingTempFile or a NewHostFile) and commits it.
+template <typename Target>
+ErrorCode CopyInto(int in, const struct stat& source, Target& out, const CopyProgress& progress) {
   const auto total = static_cast<std::uint64_t>(source.st_size);
   if (progress && !progress(0, total)) return kErrorRequestAborted;
 
@@ -133,7 +148,7 @@ ErrorCode CopyHostFile(const std::string& from, const std::string& to, const Cop
   std::vector<char> buffer;
   std::uint64_t copied = 0;
   for (;;) {
-    const ssize_t chunk = CopyChunk(in.Get(), temp.Fd(), method, buffer);
+    const ssize_t chunk = CopyChunk(in, out.Fd(), method, buffer);
     if (chunk < 0) {
       if (errno == EINTR) continue;
       return DesktopErrorFromErrno(errno);
@@ -145,9 +160,37 @@ ErrorCode CopyHostFile(const std::string& from, const std::string& to, const Cop
 
   // The desktop's copy keeps the attributes (read-only included) and the last-write time.
   const timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
-  if (futimens(temp.Fd(), times) != 0) return DesktopErrorFromErrno(errno);
-  if (fchmod(temp.Fd(), source.st_mode & 07777) != 0) return DesktopErrorFromErrno(errno);
-  return temp.Commit();
+  if (futimens(out.Fd(), times) != 0) return DesktopErrorFromErrno(errno);
+  if (fchmod(out.Fd(), source.st_mode & 07777) != 0) return DesktopErrorFromErrno(errno);
+  return out.Commit();
+}
+
+ErrorCode OpenSource(const std::string& from, UniqueFd& in, struct stat& source) {
+  in = UniqueFd(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in) return DesktopErrorFromErrno(errno);
+  if (fstat(in.Get(), &source) != 0) return DesktopErrorFromErrno(errno);
+  if (S_ISDIR(source.st_mode)) return kErrorAccessDenied;
+  return kSuccess;
+}
+
+}  // namespace
+
+ErrorCode CopyHostFile(const std::string& from, const std::string& to, const CopyProgress& progress) {
+  UniqueFd in;
+  struct stat source {};
+  if (const ErrorCode error = OpenSource(from, in, source)) return error;
+  SiblingTempFile temp;
+  if (const ErrorCode error = temp.Create(to, 0600)) return error;
+  return CopyInto(in.Get(), source, temp, progress);
+}
+
+ErrorCode CopyHostFileToNew(const std::string& from, const std::string& to, const CopyProgress& progress) {
+  UniqueFd in;
+  struct stat source {};
+  if (const ErrorCode error = OpenSource(from, in, source)) return error;
+  NewHostFile target;
+  if (const ErrorCode error = target.Create(to, 0600)) return error;
+  return CopyInto(in.Get(), source, target, progress);
 }
 
 }  // namespace qel::platform

@@ -47,6 +47,26 @@ class SiblingTempFile {
   std::string target_;
 };
 
+// A file created where there was none (never replacing anything). Removed by the destructor
+// unless Commit kept it, so a failed or cancelled write leaves nothing behind; while it is being
+// written, others can see it partly written.
+class NewHostFile {
+ public:
+  NewHostFile() = default;
+  NewHostFile(const NewHostFile&) = delete;
+  NewHostFile& operator=(const NewHostFile&) = delete;
+  ~NewHostFile();
+
+  // kErrorFileExists when an entry is already there.
+  ErrorCode Create(const std::string& path, mode_t mode);
+  int Fd() const { return fd_.Get(); }
+  ErrorCode Commit();
+
+ private:
+  UniqueFd fd_;
+  std::string path_;
+};
+
 // Writes all of `bytes`, retrying short writes and interruptions.
 ErrorCode WriteAll(int fd, const char* bytes, std::size_t size);
 
@@ -54,5 +74,8 @@ ErrorCode WriteAll(int fd, const char* bytes, std::size_t size);
 // modification time, with `progress` consulted after every chunk. Runs in the kernel where it
 // can (copy_file_range, then sendfile) and falls back to large buffers.
 ErrorCode CopyHostFile(const std::string& from, const std::string& to, const CopyProgress& progress);
+// The same for a `to` that does not exist: written in place, without a temporary and a rename
+// (kErrorFileExists when something is there).
+ErrorCode CopyHostFileToNew(const std::string& from, const std::string& to, const CopyProgress& progress);
 
 }  // namespace qel::platform

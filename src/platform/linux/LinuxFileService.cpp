@@ -203,7 +203,14 @@ ErrorCode LinuxFileService::CopyFile(const std::string& from, const std::string&
 
   ResolvedPath target;
   if (const ErrorCode error = resolver_.Resolve(to, target)) return error;
+  if (target.isRoot) return kErrorAccessDenied;
   if (target.exists && failIfExists) return kErrorFileExists;
+  if (!target.exists) {
+    const ErrorCode copied = CopyHostFileToNew(source.hostPath, target.hostPath, progress);
+    if (copied == kSuccess) NoteEntryAdded(target.hostPath);
+    // Someone else created the name meanwhile: replace it like any existing target.
+    if (copied != kErrorFileExists || failIfExists) return copied;
+  }
   if (const ErrorCode error = ResolveWritableFile(to, target)) return error;
   struct stat targetInfo {};
   if (target.exists && stat(target.hostPath.c_str(), &targetInfo) == 0 &&

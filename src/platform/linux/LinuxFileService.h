@@ -11,8 +11,10 @@
 //
 // Read-only is the owner's write permission bit. Because root ignores permission bits, the
 // operations that the desktop refuses on a read-only file (delete, overwrite, append) check the
-// bit themselves. Whole-file writes and copies go to a hidden sibling first and are renamed into
-// place, so a failure or a cancel never leaves a partial target. Free space is that of the
+// bit themselves. Whole-file writes and copies over an existing file go to a hidden sibling
+// first and are renamed into place; a copy to a new name is written in place (a temporary and a
+// rename cost as much as copying a small file) and removed again when it fails. Either way a
+// failure or a cancel never leaves a partial target. Free space is that of the
 // volume holding the nearest existing folder of the path, so a folder not yet created can be
 // asked about.
 namespace qel::platform {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <mutex>
 #include <unordered_map>
@@ -221,12 +222,40 @@ ErrorCode PathResolver::Resolve(std::string_view path, ResolvedPath& out,
   return Resolve(parsed, out, missing);
 }
 
+// Most paths name entries spelled exactly as they are on disk, or a new entry in such a folder:
+// the kernel walks the whole path in one call then, where the walk below costs two calls per
+// component. Answers false when the path needs that walk (a folder spelled in another case or
+// missing, or not a folder).
+bool PathResolver::ResolveExactSpelling(const std::string& volume, const DesktopPath& path,
+                                        ResolvedPath& out) const {
+  std::string parent = volume;
+  for (std::size_t i = 0; i + 1 < path.components.size(); ++i) parent = JoinHostPath(parent, path.components[i]);
+  std::string full = JoinHostPath(parent, path.components.back());
+  struct stat info {};
+  if (lstat(full.c_str(), &info) == 0) {
+    out.hostPath = std::move(full);
+    out.exists = true;
+    return true;
+  }
+  if (errno != ENOENT) return false;
+  if (path.components.size() > 1 && !IsFolder(parent)) return false;
+  if (const auto entry = NameCache().Find(parent, path.components.back())) {
+    out.hostPath = JoinHostPath(parent, *entry);
+    out.exists = true;
+    return true;
+  }
+  out.hostPath = std::move(full);
+  out.exists = false;
+  return true;
+}
+
 ErrorCode PathResolver::Resolve(const DesktopPath& path, ResolvedPath& out,
                                 MissingTail missing) const {
   out = {};
   std::string current;
   if (const ErrorCode error = VolumeFolder(path, current)) return error;
   out.isRoot = path.components.empty();
+  if (!out.isRoot && ResolveExactSpelling(current, path, out)) return kSuccess;
   bool found = true;
   for (std::size_t i = 0; i < path.components.size(); ++i) {
     const std::string& component = path.components[i];

@@ -65,6 +65,7 @@ class PathResolver {
 
  private:
   ErrorCode VolumeFolder(const DesktopPath& path, std::string& folder) const;
+  bool ResolveExactSpelling(const std::string& volume, const DesktopPath& path, ResolvedPath& out) const;
 
   std::shared_ptr<const SimulatedMachine> machine_;
 };

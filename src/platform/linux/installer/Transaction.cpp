@@ -28,9 +28,13 @@ Transaction::~Transaction() {
 ErrorCode Transaction::CreateFolders(const std::string& folder) {
   std::string path = folder;
   while (!path.empty() && path.back() == '\\') path.pop_back();
-  if (path.empty()) return kSuccess;
+  if (path.empty() || knownFolders_.count(path)) return kSuccess;
   bool isFolder = false;
-  if (Exists(path, &isFolder)) return isFolder ? kSuccess : kErrorAlreadyExists;
+  if (Exists(path, &isFolder)) {
+    if (!isFolder) return kErrorAlreadyExists;
+    knownFolders_.insert(path);
+    return kSuccess;
+  }
   std::string parent = ParentFolder(path);
   // A drive root ("C:") has no parent to create.
   if (!parent.empty() && parent.find('\\') != std::string::npos) {
@@ -40,6 +44,7 @@ ErrorCode Transaction::CreateFolders(const std::string& folder) {
   ErrorCode created = Files().CreateFolder(path);
   if (created == kErrorAlreadyExists) return kSuccess;
   if (created != kSuccess) return created;
+  knownFolders_.insert(path);
   steps_.push_back({Kind::kCreatedFolder, path, {}});
   createdFolders_.push_back(path);
   return kSuccess;
@@ -68,7 +73,10 @@ ErrorCode Transaction::PlaceFile(const std::string& from, const std::string& tar
   ErrorCode placed = place();
   if (placed == kErrorAlreadyExists || placed == kErrorFileExists || placed == kErrorAccessDenied) {
     bool isFolder = false;
-    if (!Exists(target, &isFolder)) return placed;
+    if (!Exists(target, &isFolder)) {
+      knownFolders_.clear();
+      return placed;
+    }
     if (isFolder) return kErrorAccessDenied;
     std::string backup;
     ErrorCode moved = MoveAside(target, backup);
@@ -76,7 +84,11 @@ ErrorCode Transaction::PlaceFile(const std::string& from, const std::string& tar
     steps_.push_back({Kind::kMovedAside, target, backup});
     placed = place();
   }
-  if (placed != kSuccess) return placed;
+  // The folder may have gone since it was seen; the next attempt looks again.
+  if (placed != kSuccess) {
+    knownFolders_.clear();
+    return placed;
+  }
   steps_.push_back({Kind::kCreatedFile, target, {}});
   return kSuccess;
 }
@@ -97,6 +109,7 @@ ErrorCode Transaction::RemoveFile(const std::string& target) {
 
 bool Transaction::RemoveEmptyFolder(const std::string& folder) {
   if (Files().RemoveFolder(folder) != kSuccess) return false;
+  knownFolders_.clear();
   steps_.push_back({Kind::kRemovedFolder, folder, {}});
   return true;
 }
@@ -129,6 +142,7 @@ void Transaction::Rollback() {
   }
   if (backupFolderReady_) Files().RemoveFolder(backupFolder_);
   steps_.clear();
+  knownFolders_.clear();
   finished_ = true;
 }
 

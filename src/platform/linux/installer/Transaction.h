@@ -1,4 +1,5 @@
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ class Transaction {
   // An unfinished transaction is rolled back.
   ~Transaction();
 
-  // Creates the folder and its missing parents; records each one created.
+  // Creates the folder and its missing parents; records each one created. A folder once seen
+  // or made is not looked at again until a placement into it fails or the run removes a folder.
   ErrorCode CreateFolders(const std::string& folder);
   // Moves `staged` (or copies `source` when `copy`) to `target`, keeping what was there.
   ErrorCode PlaceFile(const std::string& from, const std::string& target, bool copy);
@@ -47,6 +49,7 @@ class Transaction {
   int backups_ = 0;
   std::vector<Step> steps_;
   std::vector<std::string> createdFolders_;
+  std::set<std::string> knownFolders_;
   bool finished_ = false;
 };
 
