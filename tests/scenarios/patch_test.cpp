@@ -55,10 +55,14 @@ class PatchScenario : public testing::Test {
     fs::create_directories(fs::path(setup_.HostFolder() + "/" + relative).parent_path());
     test::WritePatch(setup_.HostFolder() + "/" + relative, spec);
   }
+  // Runs with a log and with the hooks that ran listed in Hooks().
   test::LauncherRun Run(std::vector<std::string> arguments, const test::SetupFolder* setup = nullptr) const {
     arguments.insert(arguments.begin(), {"/l*v", "C:\\run.log"});
-    return (setup ? *setup : setup_).Run(arguments);
+    fs::remove(HooksFile());
+    return (setup ? *setup : setup_).Run(arguments, {{"QEL_TEST_HOOK_TRACE", HooksFile()}});
   }
+  std::string HooksFile() const { return machine_.Root() + "/hooks.txt"; }
+  std::string Hooks() const { return machine_.ReadHostFile(HooksFile()).value_or(""); }
   std::string Installed(const std::string& product, const std::string& relative = "main.txt") const {
     return machine_.ReadHostFile(machine_.Root() + "/drive_c/Program Files/" + product + "/" + relative).value_or("<missing>");
   }
@@ -90,13 +94,23 @@ class PatchScenario : public testing::Test {
 
 TEST_F(PatchScenario, PatchFoundBesideTheChainIsAppliedAfterTheInstallation) {
   const std::string item = AddPackage(setup_, "main.msi", kMain, "Main Product", " managed=\"1\"");
-  setup_.WriteSetupXml(test::SetupXmlWith({{"QEL.UILevel", "5"}}, "<Setups>" + item + "</Setups>"));
+  setup_.WriteSetupXml(
+      test::SetupXmlWith({{"QEL.UILevel", "5"}, {"DisableDynamicPatches", "1"}}, "<Setups>" + item + "</Setups>"));
   AddPatch("patches/Fix.msp", {"{F1000000-0000-4000-8000-000000000001}", kMain, {{"MainFile", "patched main"}}});
 
-  const auto run = Run({"/qn"});
+  // Switched off, the scheduling finds nothing and does not even ask the hook.
+  auto run = Run({"/qn"});
+  ASSERT_EQ(run.exitStatus, 0) << run.standardError;
+  EXPECT_EQ(Installed("Main Product"), "old main.txt");
+  EXPECT_TRUE(SavedPatches().empty());
+  EXPECT_EQ(Hooks().find("AfterSchedulePatches"), std::string::npos) << Hooks();
+
+  setup_.WriteSetupXml(test::SetupXmlWith({{"QEL.UILevel", "5"}}, "<Setups>" + item + "</Setups>"));
+  run = Run({"/qn"});
   ASSERT_EQ(run.exitStatus, 0) << run.standardError;
   EXPECT_EQ(Installed("Main Product"), "patched main");
   EXPECT_EQ(Installed("Main Product", "bin/tool.dat"), "old tool.dat");
+  EXPECT_NE(Hooks().find("AfterSchedulePatches\nAfterExecutePatches"), std::string::npos) << Hooks();
 
   const auto patches = SavedPatches();
   ASSERT_EQ(patches.size(), 1u);
@@ -139,7 +153,8 @@ TEST_F(PatchScenario, AuthoredOrdersStopAtTheFirstGap) {
            "resulttext=\"Not Executed\" file=\"C:\\Setup\\updates\\" + file + "\"/>";
   };
   setup_.WriteSetupXml(test::SetupXmlWith(
-      {{"QEL.UILevel", "5"}, {"two.msp", "REINSTALL=[REINSTALL] REINSTALLMODE=amus PATCHED=[QEL.UILevel]"}},
+      {{"QEL.UILevel", "5"}, {"two.msp", "REINSTALL=[REINSTALL] REINSTALLMODE=amus PATCHED=[QEL.UILevel]"},
+       {"MSP_CMDLINE", "REINSTALL=[REINSTALL] REINSTALLMODE=[REINSTALLMODE] FROM=shared"}},
       "<Setups>" + item + "</Setups><Patches>" + msp("3", "four.msp") + msp("1", "two.msp") + msp("0", "one.msp") +
           "</Patches>"));
 
@@ -157,6 +172,7 @@ TEST_F(PatchScenario, AuthoredOrdersStopAtTheFirstGap) {
   // The property named after the patch file holds that patch's own command line.
   EXPECT_EQ(patches[1].at("cmdline"), "REINSTALL=ALL REINSTALLMODE=amus PATCHED=2");
   EXPECT_EQ(patches[2].at("result"), "0");
+  EXPECT_EQ(patches[2].at("cmdline"), "REINSTALL=ALL REINSTALLMODE=oums FROM=shared");
 }
 
 TEST_F(PatchScenario, PatchOnlySourceAppliesWhatFitsAndOtherwiseExits1642) {
@@ -254,6 +270,35 @@ TEST_F(PatchScenario, AdministrativeImageIsPatchedInPlace) {
   EXPECT_EQ(patches[0].at("name"), "C:\\Image\\main.msi");
   EXPECT_EQ(patches[0].at("result"), "0");
   EXPECT_EQ(test::InspectMachine(machine_, "products").find(kMain), std::string::npos);
+}
+
+TEST_F(PatchScenario, PatchOnlyAdministrativeRunPatchesOnlyAMarkedImage) {
+  test::SetupFolder product(machine_, "Product", "");
+  product.WriteLanguage("EN", kEnglish);
+  product.WriteSetupXml(test::SetupXmlWith(
+      {{"QEL.UILevel", "5"}}, "<Setups>" + AddPackage(product, "main.msi", kMain, "Main Product", " managed=\"1\"") + "</Setups>"));
+  fs::create_directories(machine_.Root() + "/drive_c/Image");
+  ASSERT_EQ(Run({"/qn", "/a", "C:\\Image"}, &product).exitStatus, 0);
+  std::string imageMain;
+  for (const auto& entry : fs::recursive_directory_iterator(machine_.Root() + "/drive_c/Image")) {
+    if (entry.path().filename() == "main.txt") imageMain = entry.path();
+  }
+  ASSERT_FALSE(imageMain.empty());
+
+  AddPatch("patches/fix.msp", {"{F8000000-0000-4000-8000-000000000001}", kMain, {{"MainFile", "patched main"}}});
+  setup_.WriteSetupXml(test::SetupXmlWith({{"QEL.UILevel", "5"}, {"PatchSearchFile", "Image.mark"}}));
+
+  // Without its mark file the folder is not taken for an image: nothing is examined.
+  auto run = Run({"/qn", "/a", "C:\\Image"});
+  EXPECT_EQ(run.exitStatus, 1642 % 256) << run.standardError;
+  EXPECT_EQ(machine_.ReadHostFile(imageMain).value_or(""), "old main.txt");
+
+  std::ofstream(machine_.Root() + "/drive_c/Image/Image.mark") << "image";
+  run = Run({"/qn", "/a", "C:\\Image"});
+  ASSERT_EQ(run.exitStatus, 0) << run.standardError;
+  EXPECT_EQ(machine_.ReadHostFile(imageMain).value_or(""), "patched main");
+  ASSERT_EQ(SavedPatches().size(), 1u);
+  EXPECT_EQ(SavedPatches()[0].at("name"), "C:\\Image\\main.msi");
 }
 
 }  // namespace
