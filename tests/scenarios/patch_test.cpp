@@ -301,5 +301,30 @@ TEST_F(PatchScenario, PatchOnlyAdministrativeRunPatchesOnlyAMarkedImage) {
   EXPECT_EQ(SavedPatches()[0].at("name"), "C:\\Image\\main.msi");
 }
 
+TEST_F(PatchScenario, FailedPatchStopsTheRestAndIsLeftForTheFinalPage) {
+  const std::string item = AddPackage(setup_, "main.msi", kMain, "Main Product", " managed=\"1\"");
+  setup_.WriteFile("updates/broken.msp", "this is not a patch package");
+  AddPatch("updates/later.msp", {"{F9000000-0000-4000-8000-000000000002}", kMain, {{"MainFile", "later"}}});
+  setup_.WriteSetupXml(test::SetupXmlWith(
+      {{"QEL.UILevel", "5"}},
+      "<Setups>" + item + "</Setups><Patches>"
+      "<Msp order=\"0\" name=\"" + kMain + "\" scheduled=\"1\" file=\"C:\\Setup\\updates\\broken.msp\"/>"
+      "<Msp order=\"1\" name=\"" + kMain + "\" scheduled=\"1\" result=\"X\" resulttext=\"Not Executed\" "
+      "file=\"C:\\Setup\\updates\\later.msp\"/></Patches>"));
+
+  const auto run = Run({"/qn"});
+  const auto patches = SavedPatches();
+  ASSERT_EQ(patches.size(), 2u);
+  const std::string failure = patches[0].at("result");
+  EXPECT_NE(failure, "0");
+  EXPECT_NE(failure, "X");
+  EXPECT_EQ(run.exitStatus, std::stoi(failure) % 256) << run.standardError;
+  EXPECT_EQ(SavedProperty("Msp.Error.0"), "broken.msp -- " + patches[0].at("resulttext"));
+  EXPECT_EQ(SavedProperty("Msp.Error.1"), "<unset>");
+  EXPECT_EQ(patches[1].at("result"), "X");
+  EXPECT_EQ(Installed("Main Product"), "old main.txt");
+  EXPECT_EQ(Hooks().find("AfterExecutePatches"), std::string::npos) << Hooks();
+}
+
 }  // namespace
 }  // namespace qel
