@@ -282,6 +282,41 @@ TEST_F(InstallerPatches, LaterPatchOfTheSameFileWinsAndRemovalDeletesTheCachedPa
   EXPECT_FALSE(Exists(secondCache));
 }
 
+TEST_F(InstallerPatches, PatchSharedByTwoProductsKeepsItsCachedCopyUntilTheLastIsRemoved) {
+  const std::string otherPackage = builder_->Build("product", "other.msi",
+                                                   {{"ProductCode", kOther}, {"ProductName", "Other"}, {"Version", "1.0.0"},
+                                                    {"EmbedCab", "yes"}, {"Cabinet", "other.cab"}});
+  ASSERT_EQ(platform::Installer().InstallProduct(platform::Files().FromHostPath(otherPackage), "ALLUSERS=1"), platform::kSuccess);
+  const std::string patch = Patch("both.msp", {kFixCode, std::string(kProduct) + ";" + kOther, {{"MainFile", "both"}}, "", ""});
+  ASSERT_EQ(Apply(patch), platform::kSuccess);
+  ASSERT_EQ(platform::Installer().ApplyPatch(patch, kOther, platform::kInstallTypeSingleInstance, kPatchLine), platform::kSuccess);
+
+  ASSERT_EQ(platform::Installer().ConfigureProduct(kOther, 0, platform::kFeatureStateAbsent, ""), platform::kSuccess);
+  EXPECT_TRUE(Exists(kCachedFix));
+  ASSERT_EQ(platform::Installer().ConfigureProduct(kProduct, 0, platform::kFeatureStateAbsent, ""), platform::kSuccess);
+  EXPECT_FALSE(Exists(kCachedFix));
+}
+
+TEST(AppliedPatchRecord, RoundTripsTitlesWithTabsAndReadsTheOlderCodeOnlyLines) {
+  installer::ProductDatabase database;
+  installer::ProductRecord record;
+  record.productCode = kProduct;
+  record.patches = {{kFixCode, "Fix\tof \"main\"\nsecond line", "C:\\Windows\\Installer\\x.msp"}, {"{E}", "", ""}};
+  database.Put(record);
+  installer::ProductDatabase parsed;
+  ASSERT_TRUE(installer::ProductDatabase::Parse(database.Serialize(), parsed));
+  ASSERT_NE(parsed.Find(kProduct), nullptr);
+  ASSERT_EQ(parsed.Find(kProduct)->patches.size(), 2u);
+  EXPECT_EQ(parsed.Find(kProduct)->patches[0].title, record.patches[0].title);
+  EXPECT_EQ(parsed.Find(kProduct)->patches[0].localPackage, record.patches[0].localPackage);
+  EXPECT_TRUE(parsed.PatchPackageInUse("c:\\windows\\installer\\X.MSP"));
+
+  ASSERT_TRUE(installer::ProductDatabase::Parse("qel-installer-products 1\nproduct\t{P}\npatch\t{OLD}\nend\n", parsed));
+  ASSERT_EQ(parsed.Find("{P}")->patches.size(), 1u);
+  EXPECT_EQ(parsed.Find("{P}")->patches[0].code, "{OLD}");
+  EXPECT_FALSE(installer::ProductDatabase::Parse("qel-installer-products 1\nproduct\t{P}\npatch\t{A}\tthree\nend\n", parsed));
+}
+
 // The payload of a file the product left out (Extras is not installed by default) has nothing to
 // replace and is not installed by the patch either.
 TEST_F(InstallerPatches, PayloadOfAFileTheProductDidNotInstallIsLeftAlone) {

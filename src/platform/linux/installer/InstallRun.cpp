@@ -508,11 +508,13 @@ int InstallRun::CommitProduct() {
     const auto& installed = session_.InstalledProduct();
     if (!installed->localPackage.empty() && transaction_->RemoveFile(installed->localPackage) != kSuccess)
       return ReportError("Error 1310. Error writing to file: " + installed->localPackage + ".");
+    updated.Remove(session_.ProductCode());
+    // One patch may serve several products from one cached copy: the last of them takes it away.
     for (const auto& patch : installed->patches) {
-      if (!patch.localPackage.empty() && transaction_->RemoveFile(patch.localPackage) != kSuccess)
+      if (patch.localPackage.empty() || updated.PatchPackageInUse(patch.localPackage)) continue;
+      if (transaction_->RemoveFile(patch.localPackage) != kSuccess)
         return ReportError("Error 1310. Error writing to file: " + patch.localPackage + ".");
     }
-    updated.Remove(session_.ProductCode());
   } else {
     ProductRecord record = BuildRecord();
     if (record.localPackage.empty() || !Exists(record.localPackage)) {

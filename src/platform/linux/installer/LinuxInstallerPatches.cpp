@@ -98,16 +98,19 @@ ErrorCode LinuxInstallerService::ApplyPatch(const std::string& patchPackage, con
     return kInstallPackageOpenFailed;
   }
   if (ReadPatchPackage(request.hostPath, request.patch) != kSuccess) return kInstallPackageInvalid;
+  auto properties = ParsePropertyCommandLine(commandLine);
+  if (!properties) return kInvalidCommandLine;
+  // An image has no session to take properties: its files are replaced as they are.
   if (installType == kInstallTypeNetworkImage) return RunImagePatch(request, target);
   if (installType != kInstallTypeSingleInstance) return kErrorInvalidParameter;
 
-  auto properties = ParsePropertyCommandLine(commandLine);
-  if (!properties) return kInvalidCommandLine;
   ProductDatabase database;
   if (ProductDatabase::Load(database) != kSuccess) return kBadConfiguration;
   const ProductRecord* record = database.Find(target);
   if (record == nullptr) return kUnknownProduct;
   if (!request.patch.Targets(target)) return kPatchTargetNotFound;
+  FileAttributes cached;
+  if (Files().GetAttributes(record->localPackage, cached) != kSuccess || !cached.exists) return kInstallSourceAbsent;
   // A patch is a maintenance run of the product from its cached package, with the payload in
   // place of the files it names.
   return RunInstall(record->localPackage, *properties, commandLine, record->installSource, &request);

@@ -146,8 +146,10 @@ std::vector<std::pair<std::string, std::string>> ImagePackagePatches(const std::
 }
 
 ErrorCode RecordPatchInImagePackage(const std::string& packageHostPath, const PatchPackage& patch) {
-  for (const auto& [code, title] : ImagePackagePatches(packageHostPath)) {
-    if (SameCode(code, patch.patchCode)) return kSuccess;
+  std::vector<std::vector<std::string>> rows;
+  const bool hasTable = ReadTableRows(packageHostPath, "AppliedPatch", rows) == kSuccess;
+  for (const auto& row : rows) {
+    if (!row.empty() && SameCode(row[0], patch.patchCode)) return kSuccess;
   }
   GErrorHolder error;
   GObjectPtr<LibmsiDatabase> db(libmsi_database_new(packageHostPath.c_str(), LIBMSI_DB_FLAGS_TRANSACT, nullptr, &error.out));
@@ -159,8 +161,7 @@ ErrorCode RecordPatchInImagePackage(const std::string& packageHostPath, const Pa
     libmsi_query_close(query.get(), &closeError.out);
     return true;
   };
-  GErrorHolder tableError;
-  if (!libmsi_database_is_table_persistent(db.get(), "AppliedPatch", &tableError.out) &&
+  if (!hasTable &&
       !run("CREATE TABLE `AppliedPatch` (`PatchCode` CHAR(38) NOT NULL, `Title` CHAR(0) PRIMARY KEY `PatchCode`)",
            nullptr)) {
     return kInstallFailure;

@@ -185,4 +185,12 @@ void ProductDatabase::Remove(const std::string& productCode) {
   });
 }
 
+bool ProductDatabase::PatchPackageInUse(const std::string& localPackage) const {
+  for (const auto& product : products_) {
+    for (const auto& patch : product.patches)
+      if (EqualsNoCase(patch.localPackage, localPackage)) return true;
+  }
+  return false;
+}
+
 }  // namespace qel::platform::installer

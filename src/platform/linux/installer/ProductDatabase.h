@@ -59,6 +59,8 @@ class ProductDatabase {
   const std::vector<ProductRecord>& Products() const { return products_; }
   void Put(ProductRecord record);
   void Remove(const std::string& productCode);
+  // Whether any product's applied patch keeps its copy at this desktop path.
+  bool PatchPackageInUse(const std::string& localPackage) const;
 
   // Text form, for the file and for tests of the format.
   std::string Serialize() const;
