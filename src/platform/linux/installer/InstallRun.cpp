@@ -381,8 +381,10 @@ int InstallRun::PlaceOne(const PlannedFile& file, const std::set<std::string>& s
     ErrorCode result = transaction_->CreateFolders(FolderOf(file.target));
     if (result == kSuccess) result = transaction_->PlaceFile(from, file.target, !fromCabinet);
     if (result == kSuccess) return kActionSuccess;
-    std::string text = "Error 1310. Error writing to file: " + file.target +
-                       ". Verify that you have access to that directory.";
+    // A full disk is the user's to fix (free space, then Retry); access is not.
+    std::string reason = result == kErrorDiskFull ? ". There is not enough space on the disk."
+                                                  : ". Verify that you have access to that directory.";
+    std::string text = "Error 1310. Error writing to file: " + file.target + reason;
     int answer = messenger_.Error(text, kStyleIconError | kStyleRetryCancel);
     if (answer != kAnswerRetry || attempt + 1 >= kMaxRetries) return kActionFailure;
   }
