@@ -260,6 +260,20 @@ TEST_F(InstallerPatches, LaterRepairKeepsThePatchedContent) {
   EXPECT_EQ(RecordedPatches().size(), 1u);
 }
 
+TEST_F(InstallerPatches, RepairWithoutTheCachedPatchSucceedsAndSaysSoInTheLog) {
+  ASSERT_EQ(Apply(FixPatch()), platform::kSuccess);
+  ASSERT_EQ(platform::Files().DeleteFile(kCachedFix), platform::kSuccess);
+  ASSERT_EQ(platform::Files().CreateFolder("C:\\Logs"), platform::kSuccess);
+  platform::Installer().EnableLog(0xFFFFFFFF, "C:\\Logs\\repair.log", 0);
+
+  ASSERT_EQ(platform::Installer().ConfigureProduct(kProduct, 0, platform::kFeatureStateDefault,
+                                                   "REINSTALL=ALL REINSTALLMODE=omus"),
+            platform::kSuccess);
+  EXPECT_EQ(MainFile(), "patched main");
+  EXPECT_NE(ReadRunLog(machine_.HostPath("C:\\Logs\\repair.log")).find("The cached patch " + std::string(kCachedFix)),
+            std::string::npos);
+}
+
 TEST_F(InstallerPatches, LaterPatchOfTheSameFileWinsAndRemovalDeletesTheCachedPatches) {
   ASSERT_EQ(Apply(FixPatch()), platform::kSuccess);
   const std::string second = Patch("second.msp", {"{D0000000-0000-0000-0000-00000000000A}", kProduct,

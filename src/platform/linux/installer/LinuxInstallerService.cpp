@@ -47,7 +47,9 @@ void AddRecordedPatchPayloads(const ProductRecord& product, PatchPayloadFolder& 
     PatchPackage patch;
     bool readable = Files().ToHostPath(applied.localPackage, host) == kSuccess &&
                     ReadPatchPackage(host, patch) == kSuccess && payloads.Add(host, patch.fileKeys) == kSuccess;
-    if (!readable) log.WriteLine("The cached patch " + applied.localPackage + " of " + applied.code + " cannot be read; its files are left as they are.");
+    if (readable) continue;
+    log.WriteLine("The cached patch " + applied.localPackage + " of " + applied.code +
+                  " cannot be read; its files are left as they are.");
   }
 }
 
