@@ -138,6 +138,32 @@ TEST_F(PathResolutionTest, ToHostPathKeepsAMissingTailAsGiven) {
             driveC + "/Program Files/New Product/Bin");
 }
 
+// A path spelled as it is on disk is resolved in one walk of the kernel, others component by
+// component; both must give the same answers.
+TEST_F(PathResolutionTest, ExactlySpelledPathsAnswerLikeTheWalkByComponent) {
+  machine.WriteHostFile(driveC + "/Data/Report.txt", "r");
+  struct Case {
+    std::string path;
+    ErrorCode attributes;
+    std::string host;
+  };
+  const Case cases[] = {
+      {"C:\\Data\\Report.txt", kSuccess, driveC + "/Data/Report.txt"},
+      {"C:\\Data\\REPORT.TXT", kSuccess, driveC + "/Data/Report.txt"},
+      {"C:\\DATA\\Report.txt", kSuccess, driveC + "/Data/Report.txt"},
+      {"C:\\Data\\new.txt", kErrorFileNotFound, driveC + "/Data/new.txt"},
+      {"C:\\Data\\Report.txt\\inside", kErrorPathNotFound, ""},
+      {"C:\\Missing\\new.txt", kErrorPathNotFound, driveC + "/Missing/new.txt"},
+  };
+  for (const auto& c : cases) {
+    FileAttributes attributes;
+    EXPECT_EQ(Files().GetAttributes(c.path, attributes), c.attributes) << c.path;
+    if (!c.host.empty()) {
+      EXPECT_EQ(machine.HostPath(c.path), c.host) << c.path;
+    }
+  }
+}
+
 TEST_F(PathResolutionTest, MachineHasItsLayoutAndUser) {
   EXPECT_EQ(Files().TempFolder(), "C:\\Users\\User\\AppData\\Local\\Temp\\");
   FileAttributes attributes;
