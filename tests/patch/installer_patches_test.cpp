@@ -368,6 +368,8 @@ TEST_F(ImagePatches, ReplacesTheImageFilesAndRecordsThePatchInItsPackage) {
   ASSERT_EQ(recorded.size(), 1u);
   EXPECT_EQ(recorded[0].first, kFixCode);
   EXPECT_EQ(recorded[0].second, "Main fix");
+  EXPECT_EQ(InspectMachine(machine_, std::string("image-patches '") + kImagePackage + "'"),
+            std::string(kFixCode) + "\tMain fix\n");
   // Once per patch, and the image still installs, with the patched file.
   ASSERT_EQ(ApplyToImage("C:\\Patches\\fix.msp"), platform::kSuccess);
   EXPECT_EQ(installer::ImagePackagePatches(machine_.HostPath(kImagePackage)).size(), 1u);

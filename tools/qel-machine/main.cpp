@@ -4,13 +4,18 @@
 //   qel-machine features CODE   one line per feature of the product: name, state
 //   qel-machine files CODE      the product's installed files, as desktop paths
 //   qel-machine patches CODE    the patches applied to the product, in order: code, title
+//   qel-machine image-patches PACKAGE   the patches laid onto an administrative image, whose
+//                               package is given as a desktop path: code, title
 //
 // Fields are separated by tabs. The machine is the one QEL_MACHINE names (else the user's
 // default machine). An unknown product or command ends with a message on stderr and exit code 1.
+#include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "platform/InstallerService.h"
+#include "platform/Platform.h"
+#include "platform/linux/installer/PatchPackage.h"
 #include "platform/linux/installer/ProductDatabase.h"
 
 namespace {
@@ -29,7 +34,7 @@ const char* FeatureStateName(int state) {
 }
 
 int Usage() {
-  std::cerr << "usage: qel-machine products | features PRODUCTCODE | files PRODUCTCODE | patches PRODUCTCODE\n";
+  std::cerr << "usage: qel-machine products | features PRODUCTCODE | files PRODUCTCODE | patches PRODUCTCODE | image-patches PACKAGE\n";
   return 2;
 }
 
@@ -39,11 +44,23 @@ const ProductRecord* FindOrComplain(const ProductDatabase& products, const std::
   return record;
 }
 
+// An image is no product: it is read from its package, not from the product database.
+int ImagePatches(const std::string& package) {
+  std::string host;
+  if (qel::platform::Files().ToHostPath(package, host) != qel::platform::kSuccess || !std::filesystem::is_regular_file(host)) {
+    std::cerr << "qel-machine: no package " << package << "\n";
+    return 1;
+  }
+  for (const auto& [code, title] : qel::platform::installer::ImagePackagePatches(host)) std::cout << code << '\t' << title << '\n';
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string command = argv[1];
+  if (command == "image-patches" && argc == 3) return ImagePatches(argv[2]);
   ProductDatabase products;
   if (ProductDatabase::Load(products) != qel::platform::kSuccess) {
     std::cerr << "qel-machine: the product database of this machine cannot be read\n";
