@@ -16,23 +16,29 @@ using namespace qel::platform;
 
 const std::string kTarget = "T:\\Qel Sample\\";
 
-// A real full disk: a 1 MiB tmpfs mapped as drive T:, where the product is installed.
+// A real full disk: a 1 MiB tmpfs, mapped as drive T: where the product is installed, or over the
+// installer's own folder where it unpacks cabinets.
 class DiskFullInstallTest : public InstallerTest {
  protected:
-  void SetUp() override {
-    InstallerTest::SetUp();
-    mountPoint_ = machine_.Root() + "/small";
-    std::filesystem::create_directory(mountPoint_);
-    if (mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, "size=1m") != 0) {
-      GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno)
-                   << "); run as root with mount rights to test a full disk";
-    }
-    mounted_ = true;
-    machine_.WriteDrivesConf("T: " + mountPoint_ + "\n");
-  }
   void TearDown() override {
     InstallerTest::TearDown();
-    if (mounted_) umount2(mountPoint_.c_str(), MNT_DETACH);
+    if (!mountPoint_.empty()) umount2(mountPoint_.c_str(), MNT_DETACH);
+  }
+
+  // Answers why when the machine does not let the test mount.
+  std::string MountSmallDisk(const std::string& hostFolder) {
+    std::filesystem::create_directories(hostFolder);
+    if (mount("tmpfs", hostFolder.c_str(), "tmpfs", 0, "size=1m") != 0) {
+      return std::string("cannot mount a small tmpfs here (") + std::strerror(errno) +
+             "); run as root with mount rights to test a full disk";
+    }
+    mountPoint_ = hostFolder;
+    return {};
+  }
+  std::string MountDriveT() {
+    std::string refused = MountSmallDisk(machine_.Root() + "/small");
+    if (refused.empty()) machine_.WriteDrivesConf("T: " + mountPoint_ + "\n");
+    return refused;
   }
 
   std::vector<std::string> EntriesOfDisk() const {
@@ -43,7 +49,6 @@ class DiskFullInstallTest : public InstallerTest {
   }
 
   std::string mountPoint_;
-  bool mounted_ = false;
 };
 
 // Fills the disk as the files start to be laid down (the space check before them passed), and
@@ -77,6 +82,7 @@ struct DiskFiller {
 };
 
 TEST_F(DiskFullInstallTest, DiskThatFillsDuringTheInstallFailsItAndTakesBackWhatWasPlaced) {
+  if (std::string refused = MountDriveT(); !refused.empty()) GTEST_SKIP() << refused;
   builder_.AddSourceFile("tool.dat", std::string(400 * 1024, 'x'));
   std::string other = BuildSample({.output = "other.msi", .productCode = kOtherCode, .productName = "Qel Other"});
   ASSERT_EQ(Installer().InstallProduct(other, ""), kSuccess);
@@ -102,6 +108,7 @@ TEST_F(DiskFullInstallTest, DiskThatFillsDuringTheInstallFailsItAndTakesBackWhat
 }
 
 TEST_F(DiskFullInstallTest, PackageLargerThanTheDiskIsRefusedBeforeAnyFile) {
+  if (std::string refused = MountDriveT(); !refused.empty()) GTEST_SKIP() << refused;
   builder_.AddSourceFile("tool.dat", std::string(2 * 1024 * 1024, 'x'));
   std::string msi = BuildSample();
   InstallRecorder();
@@ -115,6 +122,25 @@ TEST_F(DiskFullInstallTest, PackageLargerThanTheDiskIsRefusedBeforeAnyFile) {
     EXPECT_EQ(data.find(", Size: "), std::string::npos) << "a file was laid down: " << data;
   EXPECT_TRUE(EntriesOfDisk().empty());
   EXPECT_EQ(Installer().QueryProductState(kSampleCode), kProductStateUnknown);
+}
+
+TEST_F(DiskFullInstallTest, FullDiskWhileUnpackingTheCabinetIsAWritingErrorNotACorruptCabinet) {
+  if (std::string refused = MountSmallDisk(machine_.Root() + "/installer"); !refused.empty())
+    GTEST_SKIP() << refused;
+  builder_.AddSourceFile("tool.dat", std::string(2 * 1024 * 1024, 'x'));  // packs small, unpacks large
+  std::string msi = BuildSample();
+  InstallRecorder();
+
+  EXPECT_EQ(Installer().InstallProduct(msi, ""), kInstallFailure);
+
+  auto errors = recorder_.TextsOf(kInstallMessageError);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].rfind("Error 1310. Error writing to file: ", 0), 0u) << errors[0];
+  const std::string ending = "\\ToolFile. There is not enough space on the disk.";
+  EXPECT_TRUE(errors[0].ends_with(ending)) << errors[0];
+  EXPECT_FALSE(Exists(kSampleFolder));
+  EXPECT_EQ(Installer().QueryProductState(kSampleCode), kProductStateUnknown);
+  EXPECT_TRUE(EntriesOfDisk().empty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace {
 struct ExtractState {
   const std::set<std::string>* wanted;
   std::set<std::string> seen;
+  std::string current;
 };
 
 gboolean ChooseFile(GCabFile* file, gpointer data) {
@@ -20,13 +21,14 @@ gboolean ChooseFile(GCabFile* file, gpointer data) {
   const gchar* name = gcab_file_get_name(file);
   if (name == nullptr || !state->wanted->count(name)) return FALSE;
   state->seen.insert(name);
+  state->current = name;
   return TRUE;
 }
 
 }  // namespace
 
 ErrorCode ExtractCabinet(const std::string& cabinetHostPath, const std::set<std::string>& wanted,
-                         const std::string& targetHostFolder) {
+                         const std::string& targetHostFolder, std::string* writing) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(cabinetHostPath, ec)) return kErrorFileNotFound;
   GObjectPtr<GFile> source(g_file_new_for_path(cabinetHostPath.c_str()));
@@ -41,8 +43,11 @@ ErrorCode ExtractCabinet(const std::string& cabinetHostPath, const std::set<std:
   ExtractState state{&wanted, {}};
   GErrorHolder extractError;
   if (!gcab_cabinet_extract(cabinet.get(), target.get(), ChooseFile, nullptr, &state, nullptr,
-                            &extractError.out))
-    return kInstallSourceCorrupt;
+                            &extractError.out)) {
+    if (!g_error_matches(extractError.out, G_IO_ERROR, G_IO_ERROR_NO_SPACE)) return kInstallSourceCorrupt;
+    if (writing != nullptr) *writing = state.current;
+    return kErrorDiskFull;
+  }
   if (state.seen.size() != wanted.size()) return kInstallSourceCorrupt;
   return kSuccess;
 }

@@ -9,8 +9,9 @@
 namespace qel::platform::installer {
 
 // kErrorFileNotFound when there is no cabinet, kInstallSourceCorrupt when it cannot be read or
-// lacks one of `wanted`.
+// lacks one of `wanted`, kErrorDiskFull when the target's volume filled up (`writing` then names
+// the file that did not fit).
 ErrorCode ExtractCabinet(const std::string& cabinetHostPath, const std::set<std::string>& wanted,
-                         const std::string& targetHostFolder);
+                         const std::string& targetHostFolder, std::string* writing = nullptr);
 
 }  // namespace qel::platform::installer

@@ -50,6 +50,13 @@ bool Exists(const std::string& path) {
   return Files().GetAttributes(path, attributes) == kSuccess && attributes.exists;
 }
 
+// A full disk is the user's to fix (free space, then Retry); access is not.
+std::string WritingErrorText(const std::string& path, ErrorCode error) {
+  std::string reason = error == kErrorDiskFull ? ". There is not enough space on the disk."
+                                               : ". Verify that you have access to that directory.";
+  return "Error 1310. Error writing to file: " + path + reason;
+}
+
 std::string StripBraces(const std::string& code) {
   std::string out;
   for (char c : code)
@@ -348,6 +355,8 @@ int InstallRun::StageCabinets(const std::vector<PlannedFile>& files, std::set<st
       cabinetHost = stagingHost_ + "/cabinet-" + std::to_string(media->diskId) + ".cab";
       cabinetShown = media->cabinet.substr(1);
       ErrorCode extracted = ExtractStream(package.hostPath, media->cabinet.substr(1), cabinetHost);
+      if (extracted == kErrorDiskFull || extracted == kErrorWriteFault)
+        return ReportError(WritingErrorText(Files().FromHostPath(cabinetHost), extracted));
       if (extracted != kSuccess)
         return ReportError("Error 1311. Source file not found: " + session_.PackagePath() + "\\" +
                            cabinetShown + ". Verify that the file exists and that you can access it.");
@@ -357,7 +366,9 @@ int InstallRun::StageCabinets(const std::vector<PlannedFile>& files, std::set<st
         return ReportError("Error 1311. Source file not found: " + cabinetShown +
                            ". Verify that the file exists and that you can access it.");
     }
-    ErrorCode result = ExtractCabinet(cabinetHost, keys, stagingHost_);
+    std::string writing;
+    ErrorCode result = ExtractCabinet(cabinetHost, keys, stagingHost_, &writing);
+    if (result == kErrorDiskFull) return ReportError(WritingErrorText(stagingDesktop_ + "\\" + writing, result));
     if (result == kErrorFileNotFound)
       return ReportError("Error 1311. Source file not found: " + cabinetShown +
                          ". Verify that the file exists and that you can access it.");
@@ -381,11 +392,7 @@ int InstallRun::PlaceOne(const PlannedFile& file, const std::set<std::string>& s
     ErrorCode result = transaction_->CreateFolders(FolderOf(file.target));
     if (result == kSuccess) result = transaction_->PlaceFile(from, file.target, !fromCabinet);
     if (result == kSuccess) return kActionSuccess;
-    // A full disk is the user's to fix (free space, then Retry); access is not.
-    std::string reason = result == kErrorDiskFull ? ". There is not enough space on the disk."
-                                                  : ". Verify that you have access to that directory.";
-    std::string text = "Error 1310. Error writing to file: " + file.target + reason;
-    int answer = messenger_.Error(text, kStyleIconError | kStyleRetryCancel);
+    int answer = messenger_.Error(WritingErrorText(file.target, result), kStyleIconError | kStyleRetryCancel);
     if (answer != kAnswerRetry || attempt + 1 >= kMaxRetries) return kActionFailure;
   }
 }

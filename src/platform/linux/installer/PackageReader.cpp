@@ -3,6 +3,7 @@
 #include <libmsi.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -208,6 +209,7 @@ ErrorCode ExtractStream(const std::string& packageHostPath, const std::string& s
   if (!db) return kInstallPackageInvalid;
   bool found = false;
   bool written = false;
+  int writeError = 0;
   ForEachRecord(db.get(), "SELECT `Name`, `Data` FROM `_Streams`", [&](LibmsiRecord* r) {
     if (found || FieldText(r, 1) != streamName) return;
     found = true;
@@ -220,12 +222,19 @@ ErrorCode ExtractStream(const std::string& packageHostPath, const std::string& s
       gssize n = g_input_stream_read(input.get(), buffer, sizeof buffer, nullptr, &error.out);
       if (n < 0) return;
       if (n == 0) break;
-      target.write(buffer, n);
+      // Taken at once: the reads between the writes may change errno.
+      if (!target.write(buffer, n)) {
+        writeError = errno;
+        return;
+      }
     }
     written = static_cast<bool>(target.flush());
+    if (!written) writeError = errno;
   });
   if (!found) return kInstallSourceCorrupt;
-  return written ? kSuccess : kErrorWriteFault;
+  if (written) return kSuccess;
+  if (writeError == ENOSPC || writeError == EDQUOT) return kErrorDiskFull;
+  return writeError != 0 ? kErrorWriteFault : kInstallSourceCorrupt;
 }
 
 ErrorCode WriteAdminPackage(const std::string& packageHostPath, const std::string& targetHostPath) {

@@ -14,7 +14,9 @@ ErrorCode ReadPackage(const std::string& hostPath, Package& out);
 ErrorCode ReadTableRows(const std::string& hostPath, const std::string& table,
                         std::vector<std::vector<std::string>>& rows);
 
-// Copies a stream of the package (an embedded cabinet) to a host file.
+// Copies a stream of the package (an embedded cabinet) to a host file. kInstallSourceCorrupt when
+// the stream is missing or unreadable, kErrorDiskFull or kErrorWriteFault when the copy cannot be
+// written.
 ErrorCode ExtractStream(const std::string& packageHostPath, const std::string& streamName,
                         const std::string& targetHostPath);
 
