@@ -38,6 +38,13 @@ void SetCancelEnabled(bool enabled) {
   if (IWizardWindow* window = ApplicationMainWindow()) window->Refresh(kRefreshCancelButton, enabled ? 1 : 0);
 }
 
+bool IsFailure(const std::string& result) {
+  // "X": not applied or not applicable. A restart request is a success and must not reach the
+  // final page's list of failures.
+  return result != "X" && result != std::to_string(platform::kSuccessRebootRequired) &&
+         result != std::to_string(platform::kSuccessRebootInitiated);
+}
+
 // Failed patches are left for the final page as "Msp.Error.N".
 void EndPatchChain() {
   CUtlX patches;
@@ -46,7 +53,7 @@ void EndPatchChain() {
   CUtlXProperty properties;
   int number = 0;
   do {
-    if (xml.GetAttribute("result") == "X") continue;
+    if (!IsFailure(xml.GetAttribute("result"))) continue;
     properties.SetProperty("Msp.Error." + std::to_string(number++),
                            CUtlPath(xml.GetAttribute("file")).GetFileName() + " -- " + xml.GetAttribute("resulttext"));
   } while (xml.CounterNext() == 1);

@@ -47,6 +47,9 @@ class PatchScenario : public testing::Test {
                                               {"EmbedCab", "yes"},
                                               {"Cabinet", file.substr(0, file.find('.')) + ".cab"}});
     EXPECT_FALSE(built.empty());
+    if (!restartWhen_.empty()) {
+      EXPECT_TRUE(builder_.AddExecuteAction(built, "ScheduleReboot", restartWhen_, 6598));
+    }
     fs::copy_file(built, setup.HostFolder() + "/" + file, fs::copy_options::overwrite_existing);
     return "<Msi file=\"" + file + "\" productcode=\"" + code + "\"" + extra + "/>";
   }
@@ -87,6 +90,8 @@ class PatchScenario : public testing::Test {
     return node ? node.node().attribute("value").value() : "<unset>";
   }
 
+  // When set, packages built afterwards ask for a restart under this condition.
+  std::string restartWhen_;
   test::TempMachine machine_;
   test::SetupFolder setup_{machine_, "Setup", "ConfigurableScript"};
   test::PackageBuilder builder_;
@@ -121,6 +126,8 @@ TEST_F(PatchScenario, PatchFoundBesideTheChainIsAppliedAfterTheInstallation) {
   EXPECT_EQ(patches[0].at("progresstext"), "Updating");
   EXPECT_EQ(patches[0].at("cmdline"), "REINSTALLMODE=oums REINSTALL=ALL REBOOT=ReallySuppress");
   EXPECT_NE(Log().find("MsiApplyPatch()"), std::string::npos);
+  EXPECT_NE(test::InspectMachine(machine_, std::string("patches ") + kMain).find("{F1000000-0000-4000-8000-000000000001}"),
+            std::string::npos);
 }
 
 TEST_F(PatchScenario, PatchForTwoProductsIsAppliedToEach) {
@@ -324,6 +331,30 @@ TEST_F(PatchScenario, FailedPatchStopsTheRestAndIsLeftForTheFinalPage) {
   EXPECT_EQ(patches[1].at("result"), "X");
   EXPECT_EQ(Installed("Main Product"), "old main.txt");
   EXPECT_EQ(Hooks().find("AfterExecutePatches"), std::string::npos) << Hooks();
+}
+
+TEST_F(PatchScenario, RestartAskedByOnePatchIsKeptAfterTheNext) {
+  restartWhen_ = "PATCH >< \"restart.msp\"";
+  const std::string item = AddPackage(setup_, "main.msi", kMain, "Main Product", " managed=\"1\"");
+  AddPatch("updates/restart.msp", {"{FA000000-0000-4000-8000-000000000001}", kMain, {{"MainFile", "first"}}});
+  AddPatch("updates/plain.msp", {"{FA000000-0000-4000-8000-000000000002}", kMain, {{"ToolFile", "second"}}});
+  auto msp = [](const char* order, const char* file) {
+    return std::string("<Msp order=\"") + order + "\" name=\"" + kMain + "\" scheduled=\"1\" " +
+           "file=\"C:\\Setup\\updates\\" + file + "\"/>";
+  };
+  setup_.WriteSetupXml(test::SetupXmlWith(
+      {{"QEL.UILevel", "5"}}, "<Setups>" + item + "</Setups><Patches>" + msp("0", "restart.msp") + msp("1", "plain.msp") + "</Patches>"));
+
+  const auto run = Run({"/qn"});
+  EXPECT_EQ(run.exitStatus, 3010 % 256) << run.standardError;
+  const auto patches = SavedPatches();
+  ASSERT_EQ(patches.size(), 2u);
+  EXPECT_EQ(patches[0].at("result"), "3010");
+  EXPECT_EQ(patches[1].at("result"), "0");
+  EXPECT_EQ(Installed("Main Product"), "first");
+  EXPECT_EQ(Installed("Main Product", "bin/tool.dat"), "second");
+  EXPECT_EQ(SavedProperty("Msp.Error.0"), "<unset>");
+  EXPECT_NE(Hooks().find("AfterExecutePatches"), std::string::npos) << Hooks();
 }
 
 }  // namespace
