@@ -178,7 +178,8 @@ class IInstallerService {
                                                std::vector<PatchSequenceRecord>& records) = 0;
   // Applies a patch package to an installed product (kInstallTypeSingleInstance, `target` a
   // product code) or to an image package (kInstallTypeNetworkImage, `target` its path): 0 or
-  // 3010, kPatchTargetNotFound when the patch is not for it, kInstallPackageInvalid for an
+  // 3010, kPatchTargetNotFound when the patch is not for it, kPatchNoSequence when a later
+  // member of its family is already applied to the product, kInstallPackageInvalid for an
   // unreadable patch, or another failure. The applied patch is recorded with the product.
   virtual ErrorCode ApplyPatch(const std::string& patchPackage, const std::string& target,
                                int installType, const std::string& commandLine) = 0;

@@ -146,6 +146,19 @@ TEST_F(InstallerPatches, ApplyReplacesFilesAndRecordsThePatchOnce) {
   EXPECT_EQ(patches[0].code, kFixCode);
 }
 
+TEST_F(InstallerPatches, AnEarlierMemberOfAnAppliedFamilyHasNoValidSequence) {
+  const std::string later = Patch("later.msp", {"{D0000000-0000-0000-0000-000000000012}", kProduct, {{"MainFile", "1.2"}}, "Fam", "1.2"});
+  const std::string earlier = Patch("earlier.msp", {"{D0000000-0000-0000-0000-000000000011}", kProduct, {{"MainFile", "1.1"}}, "Fam", "1.1"});
+  const std::string stranger = Patch("stranger.msp", {"{D0000000-0000-0000-0000-000000000013}", kProduct, {{"ToolFile", "t"}}, "Other", "0.1"});
+  ASSERT_EQ(Apply(later), platform::kSuccess);
+  EXPECT_EQ(Apply(earlier), platform::kPatchNoSequence);
+  EXPECT_EQ(MainFile(), "1.2");
+  EXPECT_EQ(RecordedPatches().size(), 1u);
+  // Another family, and the same patch again, still apply.
+  EXPECT_EQ(Apply(stranger), platform::kSuccess);
+  EXPECT_EQ(Apply(later), platform::kSuccess);
+}
+
 TEST_F(InstallerPatches, ApplyAnswersNotApplicableUnknownAndInvalid) {
   const std::string other = Patch("other.msp", {"{D0000000-0000-0000-0000-000000000003}", kOther, {{"MainFile", "x"}}, "", ""});
   EXPECT_EQ(platform::Installer().ApplyPatch(other, kProduct, platform::kInstallTypeSingleInstance, ""), platform::kPatchTargetNotFound);

@@ -69,6 +69,21 @@ bool InstalledPerMachine(const ProductDatabase& database, const std::string& pro
   return record != nullptr && record->context == "machine";
 }
 
+// A patch whose family already has a later member on the product would take the product
+// backwards; no order of the two makes sense, so it is refused. Applied patches whose cached
+// copy has gone cannot be compared and do not block.
+bool SupersededOnProduct(const PatchPackage& patch, const ProductRecord& product) {
+  const PatchSequenceEntry wanted = patch.SequenceFor(product.productCode);
+  for (const auto& applied : product.patches) {
+    if (ToUpper(applied.code) == ToUpper(patch.patchCode) || applied.localPackage.empty()) continue;
+    PatchPackage earlier;
+    if (ReadPatch(applied.localPackage, kPatchDataFilePath, earlier) != kSuccess) continue;
+    const PatchSequenceEntry have = earlier.SequenceFor(product.productCode);
+    if (ToUpper(have.family) == ToUpper(wanted.family) && CompareSequences(have.sequence, wanted.sequence) > 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 ErrorCode LinuxInstallerService::DeterminePatchSequence(const std::string& productCode,
@@ -109,6 +124,7 @@ ErrorCode LinuxInstallerService::ApplyPatch(const std::string& patchPackage, con
   const ProductRecord* record = database.Find(target);
   if (record == nullptr) return kUnknownProduct;
   if (!request.patch.Targets(target)) return kPatchTargetNotFound;
+  if (SupersededOnProduct(request.patch, *record)) return kPatchNoSequence;
   FileAttributes cached;
   if (Files().GetAttributes(record->localPackage, cached) != kSuccess || !cached.exists) return kInstallSourceAbsent;
   // A patch is a maintenance run of the product from its cached package, with the payload in
