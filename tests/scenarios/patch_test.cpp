@@ -66,6 +66,11 @@ class PatchScenario : public testing::Test {
   }
   std::string HooksFile() const { return machine_.Root() + "/hooks.txt"; }
   std::string Hooks() const { return machine_.ReadHostFile(HooksFile()).value_or(""); }
+  // An `Msp` element as an author writes it, for a patch in the setup folder's "updates".
+  static std::string Authored(const char* order, const char* file) {
+    return std::string("<Msp order=\"") + order + "\" name=\"" + kMain + "\" scheduled=\"1\" result=\"X\" " +
+           "resulttext=\"Not Executed\" file=\"C:\\Setup\\updates\\" + file + "\"/>";
+  }
   std::string Installed(const std::string& product, const std::string& relative = "main.txt") const {
     return machine_.ReadHostFile(machine_.Root() + "/drive_c/Program Files/" + product + "/" + relative).value_or("<missing>");
   }
@@ -155,14 +160,10 @@ TEST_F(PatchScenario, AuthoredOrdersStopAtTheFirstGap) {
   AddPatch("updates/one.msp", {"{F3000000-0000-4000-8000-000000000001}", kMain, {{"MainFile", "one"}}});
   AddPatch("updates/two.msp", {"{F3000000-0000-4000-8000-000000000002}", kMain, {{"ToolFile", "two"}}});
   AddPatch("updates/four.msp", {"{F3000000-0000-4000-8000-000000000004}", kMain, {{"DocFile", "four"}}});
-  auto msp = [](const char* order, const char* file) {
-    return std::string("<Msp order=\"") + order + "\" name=\"" + kMain + "\" scheduled=\"1\" result=\"X\" " +
-           "resulttext=\"Not Executed\" file=\"C:\\Setup\\updates\\" + file + "\"/>";
-  };
   setup_.WriteSetupXml(test::SetupXmlWith(
       {{"QEL.UILevel", "5"}, {"two.msp", "REINSTALL=[REINSTALL] REINSTALLMODE=amus PATCHED=[QEL.UILevel]"},
        {"MSP_CMDLINE", "REINSTALL=[REINSTALL] REINSTALLMODE=[REINSTALLMODE] FROM=shared"}},
-      "<Setups>" + item + "</Setups><Patches>" + msp("3", "four.msp") + msp("1", "two.msp") + msp("0", "one.msp") +
+      "<Setups>" + item + "</Setups><Patches>" + Authored("3", "four.msp") + Authored("1", "two.msp") + Authored("0", "one.msp") +
           "</Patches>"));
 
   const auto run = Run({"/qn"});
@@ -314,10 +315,7 @@ TEST_F(PatchScenario, FailedPatchStopsTheRestAndIsLeftForTheFinalPage) {
   AddPatch("updates/later.msp", {"{F9000000-0000-4000-8000-000000000002}", kMain, {{"MainFile", "later"}}});
   setup_.WriteSetupXml(test::SetupXmlWith(
       {{"QEL.UILevel", "5"}},
-      "<Setups>" + item + "</Setups><Patches>"
-      "<Msp order=\"0\" name=\"" + kMain + "\" scheduled=\"1\" file=\"C:\\Setup\\updates\\broken.msp\"/>"
-      "<Msp order=\"1\" name=\"" + kMain + "\" scheduled=\"1\" result=\"X\" resulttext=\"Not Executed\" "
-      "file=\"C:\\Setup\\updates\\later.msp\"/></Patches>"));
+      "<Setups>" + item + "</Setups><Patches>" + Authored("0", "broken.msp") + Authored("1", "later.msp") + "</Patches>"));
 
   const auto run = Run({"/qn"});
   const auto patches = SavedPatches();
@@ -338,12 +336,8 @@ TEST_F(PatchScenario, RestartAskedByOnePatchIsKeptAfterTheNext) {
   const std::string item = AddPackage(setup_, "main.msi", kMain, "Main Product", " managed=\"1\"");
   AddPatch("updates/restart.msp", {"{FA000000-0000-4000-8000-000000000001}", kMain, {{"MainFile", "first"}}});
   AddPatch("updates/plain.msp", {"{FA000000-0000-4000-8000-000000000002}", kMain, {{"ToolFile", "second"}}});
-  auto msp = [](const char* order, const char* file) {
-    return std::string("<Msp order=\"") + order + "\" name=\"" + kMain + "\" scheduled=\"1\" " +
-           "file=\"C:\\Setup\\updates\\" + file + "\"/>";
-  };
   setup_.WriteSetupXml(test::SetupXmlWith(
-      {{"QEL.UILevel", "5"}}, "<Setups>" + item + "</Setups><Patches>" + msp("0", "restart.msp") + msp("1", "plain.msp") + "</Patches>"));
+      {{"QEL.UILevel", "5"}}, "<Setups>" + item + "</Setups><Patches>" + Authored("0", "restart.msp") + Authored("1", "plain.msp") + "</Patches>"));
 
   const auto run = Run({"/qn"});
   EXPECT_EQ(run.exitStatus, 3010 % 256) << run.standardError;
