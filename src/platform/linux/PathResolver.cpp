@@ -210,7 +210,6 @@ ErrorCode PathResolver::VolumeFolder(const DesktopPath& path, std::string& folde
   const auto mapped = path.drive ? machine_->DriveFolder(path.drive)
                                  : machine_->ShareFolder(path.server, path.share);
   if (!mapped) return path.drive ? kErrorPathNotFound : kErrorBadNetPath;
-  if (!IsFolder(*mapped)) return path.drive ? kErrorPathNotFound : kErrorBadNetPath;
   folder = *mapped;
   return kSuccess;
 }
@@ -238,7 +237,7 @@ bool PathResolver::ResolveExactSpelling(const std::string& volume, const Desktop
     return true;
   }
   if (errno != ENOENT) return false;
-  if (path.components.size() > 1 && !IsFolder(parent)) return false;
+  if (!IsFolder(parent)) return false;
   if (const auto entry = NameCache().Find(parent, path.components.back())) {
     out.hostPath = JoinHostPath(parent, *entry);
     out.exists = true;
@@ -255,7 +254,9 @@ ErrorCode PathResolver::Resolve(const DesktopPath& path, ResolvedPath& out,
   std::string current;
   if (const ErrorCode error = VolumeFolder(path, current)) return error;
   out.isRoot = path.components.empty();
+  // An entry found under the volume's folder shows that the folder is there.
   if (!out.isRoot && ResolveExactSpelling(current, path, out)) return kSuccess;
+  if (!IsFolder(current)) return path.drive ? kErrorPathNotFound : kErrorBadNetPath;
   bool found = true;
   for (std::size_t i = 0; i < path.components.size(); ++i) {
     const std::string& component = path.components[i];

@@ -64,6 +64,7 @@ class PathResolver {
   const SimulatedMachine& Machine() const { return *machine_; }
 
  private:
+  // The host folder the volume is mapped to; whether it is there is for the caller to see.
   ErrorCode VolumeFolder(const DesktopPath& path, std::string& folder) const;
   bool ResolveExactSpelling(const std::string& volume, const DesktopPath& path, ResolvedPath& out) const;
 
