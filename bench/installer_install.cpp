@@ -2,6 +2,11 @@
 // plain `cp -r` of the same files on the same host file system: from the compressed package
 // (the cabinet is decompressed on the way) and from an uncompressed administrative image of it
 // (files copied as they are, which is what `cp -r` does).
+//
+// The files live under the temporary folder (TMPDIR). On a file system whose cost of creating a
+// file depends on what was deleted in the last minutes (ext4 without a journal skips recently
+// freed inodes one by one), both sides swing with the runs before; TMPDIR=/dev/shm takes the
+// file system's cost out and shows the installer's own.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
