@@ -102,6 +102,20 @@ TEST_F(InstallerTest, CancelWhileCopyingRestoresWhatWasThere) {
   EXPECT_EQ(Inspect("products").out, "");
 }
 
+// Files from an uncompressed image are copied straight to their new names, with no temporary
+// beside them: the cancel must still take back the one already copied.
+TEST_F(InstallerTest, CancelWhileCopyingFromAnImageLeavesNothing) {
+  std::string msi = BuildSample();
+  ASSERT_EQ(Installer().InstallProduct(msi, "ACTION=ADMIN TARGETDIR=C:\\Image"), kSuccess);
+  recorder_.cancelAfterFirstFile = true;
+  InstallRecorder();
+
+  EXPECT_EQ(Installer().InstallProduct("C:\\Image\\sample.msi", ""), kInstallUserExit);
+
+  EXPECT_FALSE(Exists(kFolder));
+  EXPECT_EQ(Installer().QueryProductState(kSampleCode), kProductStateUnknown);
+}
+
 struct RebootCase {
   const char* name;
   const char* commandLine;
