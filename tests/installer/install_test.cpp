@@ -116,15 +116,22 @@ TEST_F(InstallerTest, RepairRestoresADeletedFile) {
   EXPECT_EQ(Read(kFolder + "main.txt"), "main payload\n");
 }
 
-TEST_F(InstallerTest, ConfigureProductRepairsFromTheCachedPackageWhenTheSourceIsGone) {
+TEST_F(InstallerTest, ConfigureProductRepairsFromTheSourceAndRemovesWithoutIt) {
   std::string msi = BuildSample();
   ASSERT_EQ(Installer().InstallProduct(msi, ""), kSuccess);
-  ASSERT_EQ(Files().DeleteFile(msi), kSuccess);
+  // The machine keeps the package without its embedded cabinet: files come from the source.
   ASSERT_EQ(Files().DeleteFile(kFolder + "docs\\readme.txt"), kSuccess);
-
   EXPECT_EQ(Installer().ConfigureProduct(kSampleCode, 0, kFeatureStateDefault, "REINSTALL=ALL REINSTALLMODE=omus"),
             kSuccess);
   EXPECT_EQ(Read(kFolder + "docs\\readme.txt"), "read me\n");
+
+  // Without the source a missing file cannot come back; the product stays as it was.
+  ASSERT_EQ(Files().DeleteFile(msi), kSuccess);
+  ASSERT_EQ(Files().DeleteFile(kFolder + "docs\\readme.txt"), kSuccess);
+  EXPECT_EQ(Installer().ConfigureProduct(kSampleCode, 0, kFeatureStateDefault, "REINSTALL=ALL REINSTALLMODE=omus"),
+            kInstallFailure);
+  EXPECT_FALSE(Exists(kFolder + "docs\\readme.txt"));
+  EXPECT_EQ(Installer().QueryProductState(kSampleCode), kProductStateDefault);
   EXPECT_EQ(Installer().ConfigureProduct(kOtherCode, 0, kFeatureStateDefault, ""), kUnknownProduct);
 
   EXPECT_EQ(Installer().ConfigureProduct(kSampleCode, 0, kFeatureStateAbsent, ""), kSuccess);

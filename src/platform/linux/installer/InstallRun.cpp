@@ -327,6 +327,30 @@ std::string InstallRun::UncompressedSource(const FileRow& file) const {
   return WithTrailingSlash(session_.GetProperty("SourceDir")) + dir->second.sourceRelative + name;
 }
 
+ErrorCode InstallRun::CachePackage(const std::string& local) {
+  std::vector<std::string> embedded;
+  for (const auto& media : session_.GetPackage().media) {
+    if (!media.cabinet.empty() && media.cabinet[0] == '#') embedded.push_back(media.cabinet.substr(1));
+  }
+  std::string localHost;
+  if (const ErrorCode error = transaction_->RemoveFile(local)) return error;
+  if (Files().ToHostPath(local, localHost) != kSuccess) return kErrorPathNotFound;
+  if (const ErrorCode error = WriteCachedPackage(session_.GetPackage().hostPath, embedded, localHost)) return error;
+  transaction_->RecordCreatedFile(local);
+  return kSuccess;
+}
+
+// The package the product was installed from, in its source folder; "" when this run is not a
+// maintenance of an installed product or the source is gone.
+std::string InstallRun::SourcePackageHost() const {
+  const auto& installed = session_.InstalledProduct();
+  if (!installed || installed->packageName.empty()) return {};
+  std::string host;
+  const std::string path = WithTrailingSlash(session_.GetProperty("SourceDir")) + installed->packageName;
+  if (Files().ToHostPath(path, host) != kSuccess || host == session_.GetPackage().hostPath) return {};
+  return host;
+}
+
 int InstallRun::StageCabinets(const std::vector<PlannedFile>& files, std::set<std::string>& staged) {
   const Package& package = session_.GetPackage();
   std::map<const MediaRow*, std::set<std::string>> wanted;
@@ -355,6 +379,9 @@ int InstallRun::StageCabinets(const std::vector<PlannedFile>& files, std::set<st
       cabinetHost = stagingHost_ + "/cabinet-" + std::to_string(media->diskId) + ".cab";
       cabinetShown = media->cabinet.substr(1);
       ErrorCode extracted = ExtractStream(package.hostPath, media->cabinet.substr(1), cabinetHost);
+      // The machine's copy of an installed package has no cabinets: they come from the source.
+      if (extracted == kInstallSourceCorrupt && !SourcePackageHost().empty())
+        extracted = ExtractStream(SourcePackageHost(), media->cabinet.substr(1), cabinetHost);
       if (extracted == kErrorDiskFull || extracted == kErrorWriteFault)
         return ReportError(WritingErrorText(Files().FromHostPath(cabinetHost), extracted));
       if (extracted != kSuccess)
@@ -530,7 +557,7 @@ int InstallRun::CommitProduct() {
       std::string cache = "C:\\Windows\\Installer";
       std::string local = cache + "\\" + StripBraces(session_.GetPackage().packageCode) + ".msi";
       ErrorCode cached = transaction_->CreateFolders(cache);
-      if (cached == kSuccess) cached = transaction_->PlaceFile(session_.PackagePath(), local, true);
+      if (cached == kSuccess) cached = CachePackage(local);
       if (cached != kSuccess)
         return ReportError("Error 1310. Error writing to file: " + local +
                            ". Verify that you have access to that directory.");

@@ -38,6 +38,8 @@ class InstallRun : public ActionRunner {
   int ExecuteRemoveFiles();
   int ExecuteInstallFiles();
   int ExecuteAdminPackage();
+  ErrorCode CachePackage(const std::string& local);
+  std::string SourcePackageHost() const;
   int StageCabinets(const std::vector<PlannedFile>& files, std::set<std::string>& staged);
   int PlaceOne(const PlannedFile& file, const std::set<std::string>& staged);
   std::string UncompressedSource(const FileRow& file) const;

@@ -276,4 +276,25 @@ ErrorCode WriteAdminPackage(const std::string& packageHostPath, const std::strin
   return kSuccess;
 }
 
+ErrorCode WriteCachedPackage(const std::string& packageHostPath, const std::vector<std::string>& embeddedCabinets,
+                            const std::string& targetHostPath) {
+  // Written straight to the target by the library, so the cabinets are never copied at all.
+  GErrorHolder error;
+  GObjectPtr<LibmsiDatabase> db(libmsi_database_new(packageHostPath.c_str(), LIBMSI_DB_FLAGS_TRANSACT,
+                                                    targetHostPath.c_str(), &error.out));
+  if (!db) return kInstallPackageInvalid;
+  for (const auto& cabinet : embeddedCabinets) {
+    // A name the query language cannot quote stays in the copy; it only costs space.
+    if (cabinet.find('\'') != std::string::npos) continue;
+    ForEachRecord(db.get(), "DELETE FROM `_Streams` WHERE `Name` = '" + cabinet + "'", [](LibmsiRecord*) {});
+  }
+  GErrorHolder commitError;
+  if (!libmsi_database_commit(db.get(), &commitError.out)) {
+    std::error_code ignored;
+    std::filesystem::remove(targetHostPath, ignored);
+    return kErrorWriteFault;
+  }
+  return kSuccess;
+}
+
 }  // namespace qel::platform::installer

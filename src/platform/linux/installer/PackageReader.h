@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/ErrorCodes.h"
 #include "platform/linux/installer/Package.h"
@@ -23,5 +24,9 @@ ErrorCode ExtractStream(const std::string& packageHostPath, const std::string& s
 // Writes a copy of the package whose summary marks its files as uncompressed, for an
 // administrative image.
 ErrorCode WriteAdminPackage(const std::string& packageHostPath, const std::string& targetHostPath);
+// The copy of a package the machine keeps for maintenance: the database without its embedded
+// cabinets (`embeddedCabinets`, stream names), which stay with the product's source.
+ErrorCode WriteCachedPackage(const std::string& packageHostPath, const std::vector<std::string>& embeddedCabinets,
+                             const std::string& targetHostPath);
 
 }  // namespace qel::platform::installer
