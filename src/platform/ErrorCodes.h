@@ -19,6 +19,7 @@ inline constexpr ErrorCode kErrorNotReady = 21;
 inline constexpr ErrorCode kErrorGenFailure = 31;
 inline constexpr ErrorCode kErrorSharingViolation = 32;
 inline constexpr ErrorCode kErrorHandleEof = 38;
+inline constexpr ErrorCode kErrorNotSupported = 50;
 inline constexpr ErrorCode kErrorBadNetPath = 53;
 inline constexpr ErrorCode kErrorBadNetName = 67;
 inline constexpr ErrorCode kErrorFileExists = 80;

@@ -35,10 +35,14 @@ ErrorCode ExtractCabinet(const std::string& cabinetHostPath, const std::set<std:
   GErrorHolder readError;
   GObjectPtr<GFileInputStream> input(g_file_read(source.get(), nullptr, &readError.out));
   if (!input) return kErrorFileNotFound;
+  return ExtractCabinetStream(G_INPUT_STREAM(input.get()), wanted, targetHostFolder, writing);
+}
+
+ErrorCode ExtractCabinetStream(GInputStream* input, const std::set<std::string>& wanted,
+                               const std::string& targetHostFolder, std::string* writing) {
   GObjectPtr<GCabCabinet> cabinet(gcab_cabinet_new());
   GErrorHolder loadError;
-  if (!gcab_cabinet_load(cabinet.get(), G_INPUT_STREAM(input.get()), nullptr, &loadError.out))
-    return kInstallSourceCorrupt;
+  if (!gcab_cabinet_load(cabinet.get(), input, nullptr, &loadError.out)) return kInstallSourceCorrupt;
   GObjectPtr<GFile> target(g_file_new_for_path(targetHostFolder.c_str()));
   ExtractState state{&wanted, {}};
   GErrorHolder extractError;

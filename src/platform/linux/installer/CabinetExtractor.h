@@ -2,6 +2,8 @@
 #include <set>
 #include <string>
 
+#include <gio/gio.h>
+
 #include "platform/ErrorCodes.h"
 
 // Extracts files of a cabinet into a host folder, each under its name in the cabinet (the
@@ -13,5 +15,8 @@ namespace qel::platform::installer {
 // the file that did not fit).
 ErrorCode ExtractCabinet(const std::string& cabinetHostPath, const std::set<std::string>& wanted,
                          const std::string& targetHostFolder, std::string* writing = nullptr);
+// The same from an open, seekable stream (an embedded cabinet read where it lies).
+ErrorCode ExtractCabinetStream(GInputStream* input, const std::set<std::string>& wanted,
+                               const std::string& targetHostFolder, std::string* writing = nullptr);
 
 }  // namespace qel::platform::installer

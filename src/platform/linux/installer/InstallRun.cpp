@@ -351,6 +351,25 @@ std::string InstallRun::SourcePackageHost() const {
   return host;
 }
 
+// Files of a cabinet embedded in the package are read where they lie; the machine's copy of an
+// installed package has no cabinets, so maintenance reads them from the product's source.
+ErrorCode InstallRun::ExtractEmbedded(const std::string& stream, int diskId, const std::set<std::string>& keys,
+                                      std::string& writing) {
+  std::string packageHost = session_.GetPackage().hostPath;
+  ErrorCode result = ExtractEmbeddedCabinet(packageHost, stream, keys, stagingHost_, &writing);
+  if (result == kErrorFileNotFound && !SourcePackageHost().empty()) {
+    packageHost = SourcePackageHost();
+    result = ExtractEmbeddedCabinet(packageHost, stream, keys, stagingHost_, &writing);
+  }
+  if (result != kErrorNotSupported) return result;
+  // A stream that cannot be read in place is copied out first.
+  const std::string cabinetHost = stagingHost_ + "/cabinet-" + std::to_string(diskId) + ".cab";
+  result = ExtractStream(packageHost, stream, cabinetHost);
+  if (result == kErrorDiskFull || result == kErrorWriteFault) return result;
+  if (result != kSuccess) return kErrorFileNotFound;
+  return ExtractCabinet(cabinetHost, keys, stagingHost_, &writing);
+}
+
 int InstallRun::StageCabinets(const std::vector<PlannedFile>& files, std::set<std::string>& staged) {
   const Package& package = session_.GetPackage();
   std::map<const MediaRow*, std::set<std::string>> wanted;
@@ -373,35 +392,28 @@ int InstallRun::StageCabinets(const std::vector<PlannedFile>& files, std::set<st
   std::error_code ec;
   std::filesystem::create_directories(stagingHost_, ec);
   for (const auto& [media, keys] : wanted) {
-    std::string cabinetHost;
     std::string cabinetShown;
+    std::string writing;
+    ErrorCode result = kSuccess;
     if (media->cabinet[0] == '#') {
-      cabinetHost = stagingHost_ + "/cabinet-" + std::to_string(media->diskId) + ".cab";
-      cabinetShown = media->cabinet.substr(1);
-      ErrorCode extracted = ExtractStream(package.hostPath, media->cabinet.substr(1), cabinetHost);
-      // The machine's copy of an installed package has no cabinets: they come from the source.
-      if (extracted == kInstallSourceCorrupt && !SourcePackageHost().empty())
-        extracted = ExtractStream(SourcePackageHost(), media->cabinet.substr(1), cabinetHost);
-      if (extracted == kErrorDiskFull || extracted == kErrorWriteFault)
-        return ReportError(WritingErrorText(Files().FromHostPath(cabinetHost), extracted));
-      if (extracted != kSuccess)
-        return ReportError("Error 1311. Source file not found: " + session_.PackagePath() + "\\" +
-                           cabinetShown + ". Verify that the file exists and that you can access it.");
+      cabinetShown = session_.PackagePath() + "\\" + media->cabinet.substr(1);
+      result = ExtractEmbedded(media->cabinet.substr(1), media->diskId, keys, writing);
     } else {
       cabinetShown = WithTrailingSlash(session_.GetProperty("SourceDir")) + media->cabinet;
-      if (Files().ToHostPath(cabinetShown, cabinetHost) != kSuccess || !Exists(cabinetShown))
-        return ReportError("Error 1311. Source file not found: " + cabinetShown +
-                           ". Verify that the file exists and that you can access it.");
+      std::string cabinetHost;
+      result = Files().ToHostPath(cabinetShown, cabinetHost) == kSuccess && Exists(cabinetShown)
+                   ? ExtractCabinet(cabinetHost, keys, stagingHost_, &writing)
+                   : kErrorFileNotFound;
     }
-    std::string writing;
-    ErrorCode result = ExtractCabinet(cabinetHost, keys, stagingHost_, &writing);
-    if (result == kErrorDiskFull) return ReportError(WritingErrorText(stagingDesktop_ + "\\" + writing, result));
-    if (result == kErrorFileNotFound)
-      return ReportError("Error 1311. Source file not found: " + cabinetShown +
-                         ". Verify that the file exists and that you can access it.");
-    if (result != kSuccess)
+    if (result == kErrorDiskFull || result == kErrorWriteFault) {
+      return ReportError(WritingErrorText(writing.empty() ? stagingDesktop_ : stagingDesktop_ + "\\" + writing, result));
+    }
+    if (result == kInstallSourceCorrupt)
       return ReportError("Error 1335. The cabinet file '" + NameOf(cabinetShown) +
                          "' required for this installation is corrupt and cannot be used.");
+    if (result != kSuccess)
+      return ReportError("Error 1311. Source file not found: " + cabinetShown +
+                         ". Verify that the file exists and that you can access it.");
     staged.insert(keys.begin(), keys.end());
   }
   return kActionSuccess;

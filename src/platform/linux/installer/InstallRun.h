@@ -40,6 +40,8 @@ class InstallRun : public ActionRunner {
   int ExecuteAdminPackage();
   ErrorCode CachePackage(const std::string& local);
   std::string SourcePackageHost() const;
+  ErrorCode ExtractEmbedded(const std::string& stream, int diskId, const std::set<std::string>& keys,
+                            std::string& writing);
   int StageCabinets(const std::vector<PlannedFile>& files, std::set<std::string>& staged);
   int PlaceOne(const PlannedFile& file, const std::set<std::string>& staged);
   std::string UncompressedSource(const FileRow& file) const;

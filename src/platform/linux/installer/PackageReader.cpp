@@ -9,6 +9,7 @@
 #include <functional>
 #include <set>
 
+#include "platform/linux/installer/CabinetExtractor.h"
 #include "platform/linux/installer/GObjectPtr.h"
 #include "platform/linux/installer/InstallerCodes.h"
 
@@ -235,6 +236,30 @@ ErrorCode ExtractStream(const std::string& packageHostPath, const std::string& s
   if (written) return kSuccess;
   if (writeError == ENOSPC || writeError == EDQUOT) return kErrorDiskFull;
   return writeError != 0 ? kErrorWriteFault : kInstallSourceCorrupt;
+}
+
+ErrorCode ExtractEmbeddedCabinet(const std::string& packageHostPath, const std::string& streamName,
+                                 const std::set<std::string>& wanted, const std::string& targetHostFolder,
+                                 std::string* writing) {
+  GObjectPtr<LibmsiDatabase> db = OpenDatabase(packageHostPath);
+  if (!db) return kInstallPackageInvalid;
+  ErrorCode result = kErrorFileNotFound;
+  bool found = false;
+  ForEachRecord(db.get(), "SELECT `Name`, `Data` FROM `_Streams`", [&](LibmsiRecord* r) {
+    if (found || FieldText(r, 1) != streamName) return;
+    found = true;
+    GObjectPtr<GInputStream> input(libmsi_record_get_stream(r, 2));
+    if (!input) {
+      result = kInstallSourceCorrupt;
+      return;
+    }
+    if (!G_IS_SEEKABLE(input.get()) || !g_seekable_can_seek(G_SEEKABLE(input.get()))) {
+      result = kErrorNotSupported;
+      return;
+    }
+    result = ExtractCabinetStream(input.get(), wanted, targetHostFolder, writing);
+  });
+  return result;
 }
 
 ErrorCode WriteAdminPackage(const std::string& packageHostPath, const std::string& targetHostPath) {

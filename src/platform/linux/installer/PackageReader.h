@@ -1,4 +1,5 @@
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,13 @@ ErrorCode ReadPackage(const std::string& hostPath, Package& out);
 // Rows of any table as text fields, for views on a session's database.
 ErrorCode ReadTableRows(const std::string& hostPath, const std::string& table,
                         std::vector<std::vector<std::string>>& rows);
+
+// Extracts `wanted` files of an embedded cabinet straight from the package's stream into a host
+// folder: kErrorFileNotFound when the package has no such stream, kErrorNotSupported when the
+// stream cannot be read in place (then copy it out with ExtractStream), else as ExtractCabinet.
+ErrorCode ExtractEmbeddedCabinet(const std::string& packageHostPath, const std::string& streamName,
+                                 const std::set<std::string>& wanted, const std::string& targetHostFolder,
+                                 std::string* writing = nullptr);
 
 // Copies a stream of the package (an embedded cabinet) to a host file. kInstallSourceCorrupt when
 // the stream is missing or unreadable, kErrorDiskFull or kErrorWriteFault when the copy cannot be
