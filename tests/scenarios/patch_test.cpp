@@ -59,10 +59,12 @@ class PatchScenario : public testing::Test {
     test::WritePatch(setup_.HostFolder() + "/" + relative, spec);
   }
   // Runs with a log and with the hooks that ran listed in Hooks().
-  test::LauncherRun Run(std::vector<std::string> arguments, const test::SetupFolder* setup = nullptr) const {
+  test::LauncherRun Run(std::vector<std::string> arguments, const test::SetupFolder* setup = nullptr,
+                        std::map<std::string, std::string> environment = {}) const {
     arguments.insert(arguments.begin(), {"/l*v", "C:\\run.log"});
     fs::remove(HooksFile());
-    return (setup ? *setup : setup_).Run(arguments, {{"QEL_TEST_HOOK_TRACE", HooksFile()}});
+    environment.emplace("QEL_TEST_HOOK_TRACE", HooksFile());
+    return (setup ? *setup : setup_).Run(arguments, environment);
   }
   std::string HooksFile() const { return machine_.Root() + "/hooks.txt"; }
   std::string Hooks() const { return machine_.ReadHostFile(HooksFile()).value_or(""); }
@@ -349,6 +351,22 @@ TEST_F(PatchScenario, RestartAskedByOnePatchIsKeptAfterTheNext) {
   EXPECT_EQ(Installed("Main Product", "bin/tool.dat"), "second");
   EXPECT_EQ(SavedProperty("Msp.Error.0"), "<unset>");
   EXPECT_NE(Hooks().find("AfterExecutePatches"), std::string::npos) << Hooks();
+}
+
+TEST_F(PatchScenario, CancelAfterTheChainAppliesNoPatch) {
+  const std::string item = AddPackage(setup_, "main.msi", kMain, "Main Product", " managed=\"1\"");
+  setup_.WriteSetupXml(test::SetupXmlWith({{"QEL.UILevel", "5"}}, "<Setups>" + item + "</Setups>"));
+  AddPatch("patches/fix.msp", {"{FB000000-0000-4000-8000-000000000001}", kMain, {{"MainFile", "patched main"}}});
+
+  const auto run = Run({"/qb"}, nullptr, {{"QEL_TEST_HOOK_POST_AfterExecuteChainInstall", "96000000:cancel"}});
+  EXPECT_EQ(run.exitStatus, 1602 % 256) << run.standardError;
+  // The product examined before the cancel was seen keeps its record; nothing is applied.
+  const auto patches = SavedPatches();
+  ASSERT_EQ(patches.size(), 1u);
+  EXPECT_EQ(patches[0].at("result"), "X");
+  EXPECT_EQ(patches[0].count("cmdline"), 0u);
+  EXPECT_EQ(Installed("Main Product"), "old main.txt");
+  EXPECT_EQ(Hooks().find("AfterExecutePatches"), std::string::npos) << Hooks();
 }
 
 }  // namespace
