@@ -44,6 +44,21 @@ TEST_F(InstallerTest, AdministrativeImageHoldsUncompressedFilesAndPackage) {
   EXPECT_EQ(source, "C:\\Image\\");
 }
 
+TEST_F(InstallerTest, ImageWithAMissingFileFailsAndLeavesNothing) {
+  std::string msi = BuildSample();
+  ASSERT_EQ(Installer().InstallProduct(msi, "ACTION=ADMIN TARGETDIR=C:\\Image"), kSuccess);
+  ASSERT_EQ(Files().DeleteFile("C:\\Image\\Qel Sample\\docs\\readme.txt"), kSuccess);
+  InstallRecorder();
+
+  EXPECT_EQ(Installer().InstallProduct("C:\\Image\\sample.msi", ""), kInstallFailure);
+  bool reported = false;
+  for (const auto& text : recorder_.TextsOf(kInstallMessageError))
+    reported = reported || text == "Error 1308. Source file not found: C:\\Image\\Qel Sample\\docs\\readme.txt";
+  EXPECT_TRUE(reported);
+  EXPECT_FALSE(Exists(kFolder));
+  EXPECT_EQ(Installer().QueryProductState(kSampleCode), kProductStateUnknown);
+}
+
 TEST_F(InstallerTest, PackageThatIsMissingOrNotAPackage) {
   std::string msi = BuildSample();
   EXPECT_EQ(Installer().InstallProduct("C:\\nowhere\\missing.msi", ""), kErrorFileNotFound);

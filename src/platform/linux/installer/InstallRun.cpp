@@ -425,12 +425,12 @@ int InstallRun::PlaceOne(const PlannedFile& file, const std::set<std::string>& s
   std::string from = payload != nullptr ? *payload
                      : fromCabinet      ? stagingDesktop_ + "\\" + file.row->id
                                         : UncompressedSource(*file.row);
-  if (!fromCabinet && !Exists(from))
-    return ReportError("Error 1308. Source file not found: " + from);
   for (int attempt = 0;; ++attempt) {
     ErrorCode result = transaction_->CreateFolders(FolderOf(file.target));
     if (result == kSuccess) result = transaction_->PlaceFile(from, file.target, !fromCabinet);
     if (result == kSuccess) return kActionSuccess;
+    // The source is only looked at when placing failed: a look per file costs as much as a copy.
+    if (!fromCabinet && !Exists(from)) return ReportError("Error 1308. Source file not found: " + from);
     int answer = messenger_.Error(WritingErrorText(file.target, result), kStyleIconError | kStyleRetryCancel);
     if (answer != kAnswerRetry || attempt + 1 >= kMaxRetries) return kActionFailure;
   }
