@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "platform/MessageBox.h"
 #include "platform/linux/installer/InstallerCodes.h"
 
 namespace qel::platform::installer {
@@ -10,7 +11,6 @@ namespace {
 constexpr int kCustomActionError = 19;
 constexpr int kCustomActionSetDirectory = 35;
 constexpr int kCustomActionSetProperty = 51;
-constexpr std::uint32_t kStyleIconError = 0x10;
 
 // Actions that only matter on the desktop (registry, shortcuts, services, searches): nothing to
 // do on this machine, and nothing that could fail.
@@ -72,7 +72,7 @@ ErrorCode ActionRunner::ResultCode(int actionResult) {
 }
 
 int ActionRunner::ReportError(const std::string& text) {
-  messenger_.Error(text, kStyleIconError);
+  messenger_.Error(text, kMbIconError);
   return kActionFailure;
 }
 

@@ -1,17 +1,16 @@
 #include "platform/linux/installer/ImagePatchRun.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <filesystem>
 #include <map>
 #include <system_error>
 
 #include "platform/InstallerService.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/linux/installer/ActionRunner.h"
 #include "platform/linux/installer/DirectoryResolver.h"
 #include "platform/linux/installer/PatchPayloads.h"
+#include "platform/linux/installer/PathParts.h"
 #include "platform/linux/installer/ProductDatabase.h"
 #include "platform/linux/installer/Session.h"
 #include "platform/linux/installer/Transaction.h"
@@ -19,28 +18,12 @@
 namespace qel::platform::installer {
 namespace {
 
-constexpr std::uint32_t kStyleIconError = 0x10;
-
-std::string FolderOf(const std::string& path) {
-  auto slash = path.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string NameOf(const std::string& path) {
-  auto slash = path.find_last_of('\\');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 FileAttributes AttributesOf(const std::string& path) {
   FileAttributes attributes;
   if (Files().GetAttributes(path, attributes) != kSuccess) return {};
   return attributes;
 }
 
-std::string UniqueSuffix() {
-  static std::atomic<int> counter{0};
-  return std::to_string(::getpid()) + "-" + std::to_string(++counter);
-}
 
 }  // namespace
 
@@ -90,7 +73,7 @@ int ImagePatchRun::ReplaceFiles(Transaction& transaction, const std::vector<Imag
     if (transaction.PlaceFile(payload, file.target, true) != kSuccess) {
       messenger_.Error("Error 1310. Error writing to file: " + file.target +
                            ". Verify that you have access to that directory.",
-                       kStyleIconError);
+                       kMbIconError);
       return kActionFailure;
     }
     if (!messenger_.Progress(2, static_cast<long long>(size))) return kActionUserExit;
@@ -111,7 +94,7 @@ int ImagePatchRun::RecordPatch(Transaction& transaction, const std::string& scra
       transaction.PlaceFile(Files().FromHostPath(copyHost), packagePath_, false) != kSuccess) {
     messenger_.Error("Error 1310. Error writing to file: " + packagePath_ +
                          ". Verify that you have access to that directory.",
-                     kStyleIconError);
+                     kMbIconError);
     return kActionFailure;
   }
   return messenger_.Progress(2, 1) ? kActionSuccess : kActionUserExit;
@@ -133,7 +116,7 @@ ErrorCode ImagePatchRun::Run() {
   if (payloads.Add(patchHostPath_, keys) != kSuccess) {
     messenger_.Error("This patch package could not be opened. Verify that the patch package exists and that it "
                      "is a valid patch package.",
-                     kStyleIconError);
+                     kMbIconError);
     messenger_.ActionEnded("ADMIN", kActionFailure);
     messenger_.Send(kInstallMessageTerminate, "");
     return kInstallPackageInvalid;
@@ -141,7 +124,7 @@ ErrorCode ImagePatchRun::Run() {
 
   std::uint64_t total = 1;
   for (const auto& [key, payload] : payloads.Payloads()) total += AttributesOf(payload).size;
-  const std::string unique = UniqueSuffix();
+  const std::string unique = UniqueRunSuffix();
   Transaction transaction(InstallerDataFolder() + "\\backup-" + unique);
   if (!messenger_.Progress(0, static_cast<long long>(total), 0, 0)) result = kActionUserExit;
   if (result == kActionSuccess) result = ReplaceFiles(transaction, files, payloads.Payloads());

@@ -13,9 +13,10 @@ void PutUnit(std::string& out, std::uint32_t unit) {
   out += static_cast<char>((unit >> 8) & 0xFF);
 }
 
-}  // namespace
-
+// The date and time on the lines that open and close a run's part of the log.
 std::string LogStamp() { return FormatTime("%m/%d/%Y  %H:%M:%S", SystemInfo().Now()); }
+
+}  // namespace
 
 std::string Utf8ToUtf16Le(const std::string& utf8) {
   std::string out;
@@ -65,6 +66,17 @@ void InstallLog::WriteLine(const std::string& text) {
     return;
   }
   file_->Append(Utf8ToUtf16Le(text + "\r\n"));
+}
+
+void InstallLog::StartRun(const std::string& product, const std::string& patch) {
+  WriteLine("=== Logging started: " + LogStamp() + " ===");
+  WriteLine("******* Product: " + product);
+  if (!patch.empty()) WriteLine("******* Patch: " + patch);
+}
+
+void InstallLog::EndRun(ErrorCode result) {
+  WriteLine("MainEngineThread is returning " + std::to_string(result));
+  WriteLine("=== Logging stopped: " + LogStamp() + " ===");
 }
 
 }  // namespace qel::platform::installer

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/ErrorCodes.h"
 #include "platform/FileService.h"
 
 // The installer's lines in the log file it was given: UTF-16LE without a byte-order mark, each
@@ -10,9 +11,6 @@
 namespace qel::platform::installer {
 
 std::string Utf8ToUtf16Le(const std::string& utf8);
-
-// The date and time on the lines that open and close a run's part of the log.
-std::string LogStamp();
 
 class InstallLog {
  public:
@@ -22,6 +20,10 @@ class InstallLog {
 
   bool Wants(std::uint32_t messageType) const;
   void WriteLine(const std::string& text);
+
+  // The lines that open and close one run's part of the log; `patch` is named when not empty.
+  void StartRun(const std::string& product, const std::string& patch = {});
+  void EndRun(ErrorCode result);
 
  private:
   std::string path_;

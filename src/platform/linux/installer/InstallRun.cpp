@@ -1,25 +1,21 @@
 #include "platform/linux/installer/InstallRun.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
 #include <map>
 
 #include "platform/InstallerService.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/TextCase.h"
 #include "platform/linux/installer/CabinetExtractor.h"
 #include "platform/linux/installer/InstallerCodes.h"
 #include "platform/linux/installer/PackageReader.h"
+#include "platform/linux/installer/PathParts.h"
 
 namespace qel::platform::installer {
 namespace {
 
-constexpr std::uint32_t kStyleIconError = 0x10;
-constexpr std::uint32_t kStyleRetryCancel = 0x05;
-constexpr int kAnswerRetry = 4;
 constexpr int kMaxRetries = 3;
 
 // Used when a package has no execute sequence of its own.
@@ -29,21 +25,6 @@ const std::vector<std::string> kDefaultInstallSequence = {
 const std::vector<std::string> kDefaultAdminSequence = {
     "CostInitialize", "FileCost", "CostFinalize", "InstallValidate", "InstallInitialize",
     "InstallAdminPackage", "InstallFiles", "InstallFinalize"};
-
-std::string UniqueSuffix() {
-  static std::atomic<int> counter{0};
-  return std::to_string(::getpid()) + "-" + std::to_string(++counter);
-}
-
-std::string FolderOf(const std::string& path) {
-  auto slash = path.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string NameOf(const std::string& path) {
-  auto slash = path.find_last_of('\\');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool Exists(const std::string& path) {
   FileAttributes attributes;
@@ -87,7 +68,7 @@ ErrorCode InstallRun::Run() {
   reinstallFeatures_ = FeatureList(session_.GetPackage(), session_.GetProperty("REINSTALL"));
   reinstallMode_ = session_.GetProperty("REINSTALLMODE");
   if (reinstallMode_.empty()) reinstallMode_ = "omus";
-  std::string unique = UniqueSuffix();
+  std::string unique = UniqueRunSuffix();
   transaction_ = std::make_unique<Transaction>(InstallerDataFolder() + "\\backup-" + unique);
   stagingHost_ = MachineRootHostPath() + "/installer/staging-" + unique;
   stagingDesktop_ = Files().FromHostPath(stagingHost_);
@@ -433,8 +414,8 @@ int InstallRun::PlaceOne(const PlannedFile& file, const std::set<std::string>& s
     if (result == kSuccess) return kActionSuccess;
     // The source is only looked at when placing failed: a look per file costs as much as a copy.
     if (!fromCabinet && !Exists(from)) return ReportError("Error 1308. Source file not found: " + from);
-    int answer = messenger_.Error(WritingErrorText(file.target, result), kStyleIconError | kStyleRetryCancel);
-    if (answer != kAnswerRetry || attempt + 1 >= kMaxRetries) return kActionFailure;
+    int answer = messenger_.Error(WritingErrorText(file.target, result), kMbIconError | kMbRetryCancel);
+    if (answer != kIdRetry || attempt + 1 >= kMaxRetries) return kActionFailure;
   }
 }
 

@@ -143,12 +143,9 @@ ErrorCode LinuxInstallerService::RunImagePatch(const PatchRequest& request, cons
   Settings settings = CurrentSettings();
   InstallLog log(settings.logPath, settings.logMode, settings.logAppend);
   Messenger messenger(settings.ui, log);
-  log.WriteLine("=== Logging started: " + LogStamp() + " ===");
-  log.WriteLine("******* Product: " + packagePath);
-  log.WriteLine("******* Patch: " + request.packagePath);
+  log.StartRun(packagePath, request.packagePath);
   const ErrorCode result = ImagePatchRun(package, packagePath, request.hostPath, request.patch, messenger).Run();
-  log.WriteLine("MainEngineThread is returning " + std::to_string(result));
-  log.WriteLine("=== Logging stopped: " + LogStamp() + " ===");
+  log.EndRun(result);
   EndRun();
   return result;
 }

@@ -5,6 +5,7 @@
 
 #include <ctime>
 
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/TextCase.h"
 #include "platform/linux/SimulatedMachine.h"
@@ -131,9 +132,7 @@ ErrorCode LinuxInstallerService::RunInstall(const std::string& packagePath, cons
   Settings settings = CurrentSettings();
   InstallLog log(settings.logPath, settings.logMode, settings.logAppend);
   Messenger messenger(settings.ui, log);
-  log.WriteLine("=== Logging started: " + LogStamp() + " ===");
-  log.WriteLine("******* Product: " + packagePath);
-  if (patch != nullptr) log.WriteLine("******* Patch: " + patch->packagePath);
+  log.StartRun(packagePath, patch != nullptr ? patch->packagePath : std::string());
   log.WriteLine("******* CommandLine: " + commandLine);
   PatchPayloadFolder payloads;
 
@@ -147,7 +146,7 @@ ErrorCode LinuxInstallerService::RunInstall(const std::string& packagePath, cons
     std::unique_ptr<Session> session;
     result = Session::Open(packagePath, products, settings.uiLevel, session);
     if (result == kInstallPackageInvalid) {
-      messenger.Error("This installation package could not be opened. Verify that it is a valid installer package.", 0x10);
+      messenger.Error("This installation package could not be opened. Verify that it is a valid installer package.", kMbIconError);
       return;
     }
     if (result != kSuccess) return;
@@ -162,7 +161,7 @@ ErrorCode LinuxInstallerService::RunInstall(const std::string& packagePath, cons
       messenger.Error("Another version of this product is already installed. Installation of this "
                       "version cannot continue. To configure or remove the existing version of this "
                       "product, use Add/Remove Programs on the Control Panel.",
-                      0x10);
+                      kMbIconError);
       result = kProductVersion;
       return;
     }
@@ -173,7 +172,7 @@ ErrorCode LinuxInstallerService::RunInstall(const std::string& packagePath, cons
       result = payloads.Add(patch->hostPath, patch->patch.fileKeys);
       if (result != kSuccess) {
         messenger.Error("This patch package could not be opened. Verify that the patch package exists and that "
-                        "it is a valid patch package.", 0x10);
+                        "it is a valid patch package.", kMbIconError);
         return;
       }
       session->SetProperty("PATCH", patch->packagePath);
@@ -186,8 +185,7 @@ ErrorCode LinuxInstallerService::RunInstall(const std::string& packagePath, cons
       for (const auto& [name, value] : session->Properties()) log.WriteLine("Property(S): " + name + " = " + value);
   }();
 
-  log.WriteLine("MainEngineThread is returning " + std::to_string(result));
-  log.WriteLine("=== Logging stopped: " + LogStamp() + " ===");
+  log.EndRun(result);
   EndRun();
   return result;
 }

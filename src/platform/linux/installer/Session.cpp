@@ -11,14 +11,10 @@
 #include "platform/linux/installer/ConditionEvaluator.h"
 #include "platform/linux/SimulatedMachine.h"
 #include "platform/linux/installer/PackageReader.h"
+#include "platform/linux/installer/PathParts.h"
 
 namespace qel::platform::installer {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  auto slash = path.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 std::string UserName() { return CurrentMachine()->UserName(); }
 
