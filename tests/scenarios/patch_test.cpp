@@ -76,6 +76,14 @@ class PatchScenario : public testing::Test {
   std::string Installed(const std::string& product, const std::string& relative = "main.txt") const {
     return machine_.ReadHostFile(machine_.Root() + "/drive_c/Program Files/" + product + "/" + relative).value_or("<missing>");
   }
+  // Host paths of the files called `name` anywhere in the administrative image C:\Image.
+  std::vector<std::string> ImageCopiesOf(const std::string& name) const {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(machine_.Root() + "/drive_c/Image")) {
+      if (entry.path().filename() == name) found.push_back(entry.path());
+    }
+    return found;
+  }
   std::string Log() const { return test::ReadRunLog(machine_.Root() + "/drive_c/run.log"); }
 
   // The `Msp` elements of the chain document saved beside the log, in document order.
@@ -269,10 +277,7 @@ TEST_F(PatchScenario, AdministrativeImageIsPatchedInPlace) {
 
   const auto run = Run({"/qn", "/a", "C:\\Image"});
   ASSERT_EQ(run.exitStatus, 0) << run.standardError;
-  std::vector<std::string> mainFiles;
-  for (const auto& entry : fs::recursive_directory_iterator(machine_.Root() + "/drive_c/Image")) {
-    if (entry.path().filename() == "main.txt") mainFiles.push_back(entry.path());
-  }
+  const auto mainFiles = ImageCopiesOf("main.txt");
   ASSERT_EQ(mainFiles.size(), 1u);
   EXPECT_EQ(machine_.ReadHostFile(mainFiles[0]).value_or(""), "patched main");
   const auto patches = SavedPatches();
@@ -289,11 +294,9 @@ TEST_F(PatchScenario, PatchOnlyAdministrativeRunPatchesOnlyAMarkedImage) {
       {{"QEL.UILevel", "5"}}, "<Setups>" + AddPackage(product, "main.msi", kMain, "Main Product", " managed=\"1\"") + "</Setups>"));
   fs::create_directories(machine_.Root() + "/drive_c/Image");
   ASSERT_EQ(Run({"/qn", "/a", "C:\\Image"}, &product).exitStatus, 0);
-  std::string imageMain;
-  for (const auto& entry : fs::recursive_directory_iterator(machine_.Root() + "/drive_c/Image")) {
-    if (entry.path().filename() == "main.txt") imageMain = entry.path();
-  }
-  ASSERT_FALSE(imageMain.empty());
+  const auto copies = ImageCopiesOf("main.txt");
+  ASSERT_FALSE(copies.empty());
+  const std::string imageMain = copies.back();
 
   AddPatch("patches/fix.msp", {"{F8000000-0000-4000-8000-000000000001}", kMain, {{"MainFile", "patched main"}}});
   setup_.WriteSetupXml(test::SetupXmlWith({{"QEL.UILevel", "5"}, {"PatchSearchFile", "Image.mark"}}));
