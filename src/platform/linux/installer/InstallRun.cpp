@@ -340,9 +340,11 @@ ErrorCode InstallRun::ExtractEmbedded(const std::string& stream, int diskId, con
                                       std::string& writing) {
   std::string packageHost = session_.GetPackage().hostPath;
   ErrorCode result = ExtractEmbeddedCabinet(packageHost, stream, keys, stagingHost_, &writing);
-  if (result == kErrorFileNotFound && !SourcePackageHost().empty()) {
-    packageHost = SourcePackageHost();
-    result = ExtractEmbeddedCabinet(packageHost, stream, keys, stagingHost_, &writing);
+  if (result == kErrorFileNotFound) {
+    if (std::string source = SourcePackageHost(); !source.empty()) {
+      packageHost = std::move(source);
+      result = ExtractEmbeddedCabinet(packageHost, stream, keys, stagingHost_, &writing);
+    }
   }
   if (result != kErrorNotSupported) return result;
   // A stream that cannot be read in place is copied out first.
